@@ -1,0 +1,18 @@
+# Third-party packages, all from Debian's archive on Linux.
+# The Windows cross build uses the platform's own HTTP and XML stacks instead.
+find_package(Threads REQUIRED)
+if(NOT WIN32)
+  find_package(PkgConfig REQUIRED)
+  find_package(CURL REQUIRED)
+  find_package(OpenSSL REQUIRED)
+  pkg_check_modules(PUGIXML REQUIRED IMPORTED_TARGET pugixml)
+  find_package(nlohmann_json 3 REQUIRED)
+  find_package(CLI11 CONFIG QUIET)
+endif()
+if(QUILLET_BUILD_TESTS)
+  find_package(GTest REQUIRED)
+  include(GoogleTest)
+endif()
+if(QUILLET_BUILD_BENCH AND NOT CMAKE_CROSSCOMPILING)
+  find_package(benchmark QUIET)
+endif()
