@@ -1,0 +1,91 @@
+#pragma once
+#include <map>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include <Pegasus/Client/CIMClient.h>
+#include <Pegasus/Common/Array.h>
+#include <Pegasus/Common/CIMInstance.h>
+#include <Pegasus/Common/CIMKeyBinding.h>
+#include <Pegasus/Common/CIMName.h>
+#include <Pegasus/Common/CIMObject.h>
+#include <Pegasus/Common/CIMObjectPath.h>
+#include <Pegasus/Common/CIMParamValue.h>
+#include <Pegasus/Common/CIMProperty.h>
+#include <Pegasus/Common/String.h>
+
+#include "connection_info.h"
+
+// CIM property name -> display text (UTF-8), ordered by name.
+typedef std::map<std::string, std::string> PropertyMap;
+
+// One discovered diagnostic: a service and the element it can test.
+struct DiagnosticItem {
+    std::string serviceProvidedPath;
+    std::string userOfServicePath;
+    Pegasus::CIMObjectPath servicePath;
+    Pegasus::Array<Pegasus::CIMParamValue> inParameters;
+    Pegasus::Array<Pegasus::CIMParamValue> outParameters;
+    Pegasus::String deviceID;
+    Pegasus::String systemName;
+    Pegasus::String serviceName;
+    std::string jobInstanceID;
+};
+
+// The four keys under which a diagnostic run's outcome is stored.
+extern const char* const DiagnosticResultLabels[4];
+
+// The module's connection to one CIM server and its vendor-neutral CIM helpers.
+class CimFunc {
+public:
+    explicit CimFunc(const Pegasus::CIMNamespaceName& nameSpace);
+    CimFunc(const Pegasus::CIMNamespaceName& nameSpace, const Quillet::QuilletConnection::ConnectionInfo& info);
+    ~CimFunc();
+    CimFunc(const CimFunc&) = delete;
+    CimFunc& operator=(const CimFunc&) = delete;
+
+    Pegasus::CIMClient* GetClient() const;
+    const Pegasus::CIMNamespaceName& GetNameSpace() const;
+    int Reconnect();
+
+    static bool EnableProviderModule(const std::string& moduleName);
+    static bool DisableProviderModule(const std::string& moduleName);
+
+    // Property extraction.
+    static void GetProperties(const Pegasus::CIMInstance& instance, PropertyMap& properties);
+    static void GetProperties(const Pegasus::CIMObject& object, PropertyMap& properties);
+    static void GetProperties(const Pegasus::CIMObject& object, bool rawData, PropertyMap& properties);
+    static std::string GetPropertyValue(const Pegasus::CIMConstProperty& property);
+    static std::string Trim(std::string text);
+    static Pegasus::String GetKeyValue(const Pegasus::Array<Pegasus::CIMKeyBinding>& keyBindings,
+                                       const Pegasus::String& keyName);
+    static std::string GetNameFromPath(std::string objectPath);
+    static std::string GetDeviceIdFromPath(std::string objectPath);
+
+    // Diagnostics engine.
+    static int GetDiagnosticItems(Pegasus::CIMClient* client, const Pegasus::CIMNamespaceName& nameSpace,
+                                  Pegasus::CIMName className, unsigned int timeoutSeconds,
+                                  std::vector<std::pair<std::string, std::string> >& paths,
+                                  std::vector<DiagnosticItem*>& items);
+    static int InvokeDiagnostic(Pegasus::CIMClient* client, const Pegasus::CIMNamespaceName& nameSpace,
+                                Pegasus::CIMName methodName, unsigned int timeoutSeconds,
+                                const std::pair<std::string, std::string>& key,
+                                const std::vector<DiagnosticItem*>& items, DiagnosticItem& item);
+    static int PollConcreteJob(Pegasus::CIMClient* client, const Pegasus::CIMNamespaceName& nameSpace,
+                               const Pegasus::CIMObjectPath& jobPath, unsigned int timeoutSeconds, int attempts,
+                               DiagnosticItem& item, PropertyMap& result);
+    static int GetCompletionRecord(Pegasus::CIMClient* client, const Pegasus::CIMNamespaceName& nameSpace,
+                                   Pegasus::CIMName className, DiagnosticItem& item, unsigned int timeoutSeconds,
+                                   bool (*matches)(DiagnosticItem& item, const Pegasus::CIMInstance& record),
+                                   PropertyMap& result);
+
+private:
+    void InitClient();
+    int Connect();
+    static int ConnectCimserver(Pegasus::CIMClient* client, const Quillet::QuilletConnection::ConnectionInfo& info);
+
+    Pegasus::CIMNamespaceName nameSpace;
+    Pegasus::CIMClient* client;
+    Quillet::QuilletConnection::ConnectionInfo connectionInfo;
+};

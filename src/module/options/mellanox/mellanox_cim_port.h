@@ -1,0 +1,30 @@
+#pragma once
+#include <string>
+
+#include "cimfunc.h"
+
+namespace Quillet {
+namespace Mellanox {
+
+extern const char* const PortPropertyNames[27];
+
+// Reads one CIM instance into a property map.
+class MellanoxCimPort {
+public:
+    MellanoxCimPort();
+    ~MellanoxCimPort();
+    MellanoxCimPort(const MellanoxCimPort&) = default;
+    MellanoxCimPort& operator=(const MellanoxCimPort&) = default;
+
+    void GetData(const Pegasus::CIMInstance& instance);
+
+    // The text read for a property name; empty when the map lacks it.
+    std::string GetValue(const std::string& name) const;
+    const PropertyMap& GetProperties() const { return m_properties_; }
+
+private:
+    PropertyMap m_properties_;
+};
+
+}  // namespace Mellanox
+}  // namespace Quillet

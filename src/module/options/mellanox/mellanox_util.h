@@ -1,0 +1,42 @@
+#pragma once
+#include <string>
+#include <vector>
+
+#include "quillet_ihv.h"
+
+namespace Quillet {
+namespace Mellanox {
+
+// One row of the command table: argument key, description, raw-data name.
+struct CmdDesc {
+    const char* argumentKey;
+    const char* description;
+    const char* rawDataName;
+};
+
+// Runs the adapter vendor's firmware tools and turns their output into raw data.
+class MellanoxUtil {
+public:
+    MellanoxUtil();
+    ~MellanoxUtil();
+    MellanoxUtil(const MellanoxUtil&) = delete;
+    MellanoxUtil& operator=(const MellanoxUtil&) = delete;
+
+    int GetRawData(std::vector<Quillet::QuilletIHV::RawData_>& records, const std::string& rootDirectory);
+
+    int LookForUtilityDir(std::string rootDirectory);
+    int GetCmdDesc(const std::string& commandLine, std::string& description, std::string& name);
+    int ExcuteCommand(std::string tool, std::vector<std::string> arguments, Quillet::QuilletIHV::RawData_& record,
+                      std::string* output);
+    void GetDevices(std::vector<Quillet::QuilletIHV::RawData_>& records, std::vector<std::string>& devices);
+
+    const std::string& GetUtilityPath() const { return m_utility_; }
+    const std::string& GetMdevicesPath() const { return m_mdevices_; }
+
+private:
+    std::string m_utility_;
+    std::string m_mdevices_;
+};
+
+}  // namespace Mellanox
+}  // namespace Quillet
