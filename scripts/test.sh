@@ -1,0 +1,25 @@
+#!/usr/bin/env bash
+# Every test: installs what is needed, builds and runs the suite natively, again
+# under AddressSanitizer + UndefinedBehaviorSanitizer, and the Windows suite under Wine.
+set -euo pipefail
+root="$(cd "$(dirname "$0")/.." && pwd)"
+QUILLET_WITH_WINDOWS=1 QUILLET_WITH_FUZZ=1 "$root/scripts/install-deps.sh"
+
+echo "== native build and tests"
+"$root/scripts/build.sh" "$root/build"
+(cd "$root/build" && ctest --output-on-failure -j2 --timeout 300)
+
+echo "== AddressSanitizer + UndefinedBehaviorSanitizer build and tests"
+"$root/scripts/build.sh" "$root/build-asan" -DQUILLET_SANITIZE=ON -DQUILLET_BUILD_BENCH=OFF
+(cd "$root/build-asan" && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
+  ctest --output-on-failure -j2 --timeout 600)
+
+if [[ -x "$root/scripts/windows-tests.sh" ]]; then
+  echo "== Windows DLL under Wine"
+  "$root/scripts/windows-tests.sh"
+fi
+if [[ -x "$root/scripts/fuzz.sh" ]]; then
+  echo "== fuzzing (bounded)"
+  "$root/scripts/fuzz.sh"
+fi
+echo "== all tests passed"
