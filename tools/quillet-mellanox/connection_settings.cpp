@@ -1,0 +1,31 @@
+#include "connection_settings.h"
+
+#include "password_source.h"
+
+namespace Quillet::Cli {
+
+std::string ObtainPassword(const ToolOptions& options, const std::string& server)
+{
+    if (!options.passwordFile.empty()) {
+        return ReadPasswordFile(options.passwordFile);
+    }
+    if (options.user.empty()) {
+        return std::string();
+    }
+    return PromptPassword("Password for " + options.user + "@" + server + ": ");
+}
+
+Quillet::QuilletConnection::ConnectionInfo RemoteConnection(const std::string& host, uint16_t port,
+                                                            const ToolOptions& options,
+                                                            const std::string& password)
+{
+    Quillet::QuilletConnection::ConnectionInfo info;
+    info.host = host;
+    info.port = port;
+    info.user_name = options.user;
+    info.password = password;
+    info.connection_type = options.ssl ? 1 : 0;
+    return info;
+}
+
+}  // namespace Quillet::Cli

@@ -1,0 +1,35 @@
+#pragma once
+#include <string>
+
+#include "structured_info.h"
+
+namespace Quillet::Cli {
+
+// Compact display forms of CIM texts for tables. Each falls back to the text
+// as the module gave it when that is not in the expected form.
+
+// "3", "0", "1" -> "03:00.1", the way lspci writes a PCI address.
+std::string PciAddress(const std::string& bus, const std::string& device, const std::string& function);
+
+// "5555", "4119" -> "15b3:1017": vendor and device IDs in hex.
+std::string PciIds(const std::string& vendorId, const std::string& deviceId);
+
+// PCIDevice_::type as a word.
+std::string PciFunctionKind(int32_t type);
+
+// Bits per second -> "100 Gb/s"; empty or "0" -> "".
+std::string BitRate(const std::string& bitsPerSecond);
+
+// CIM datetime "20230115093000.000000+000" -> "2023-01-15".
+std::string CimDate(const std::string& datetime);
+
+// The first non-empty of the texts.
+std::string FirstOf(const std::string& first, const std::string& second);
+
+// What an operation's status means.
+std::string StatusMeaning(int status);
+
+// What DiagnosticRecord_::result means.
+std::string DiagnosticResultMeaning(int32_t result);
+
+}  // namespace Quillet::Cli

@@ -1,0 +1,14 @@
+#pragma once
+#include <string>
+#include <vector>
+
+#include "quillet_ihv.h"
+
+namespace Quillet::Cli {
+
+// Writes each record's content to `directory`/<record name>, creating the
+// directory when needed. Characters other than letters, digits, '.', '-' and
+// '_' in a name become '_'. Throws ToolError(CannotWrite) naming the path.
+void WriteRawDataFiles(const std::vector<Quillet::QuilletIHV::RawData_>& records, const std::string& directory);
+
+}  // namespace Quillet::Cli

@@ -1,0 +1,36 @@
+#pragma once
+#include <cstddef>
+#include <string>
+#include <vector>
+
+namespace Quillet::Cli {
+
+// A plain-text table: a heading row, then one row per item, columns two
+// blanks apart and as wide as their widest cell. When the table is wider than
+// the width allowed, the widest columns give way first and their cells are
+// cut with "~".
+class TextTable {
+public:
+    explicit TextTable(std::vector<std::string> headings);
+
+    void AddRow(std::vector<std::string> cells);
+    bool Empty() const { return m_rows_.empty(); }
+
+    // Each line starts with `indent` blanks and ends with "\n".
+    std::string Render(size_t indent, size_t maxWidth) const;
+
+private:
+    std::vector<size_t> FittedWidths(size_t available) const;
+
+    std::vector<std::string> m_headings_;
+    std::vector<std::vector<std::string>> m_rows_;
+};
+
+// Width of a UTF-8 text in terminal columns (one per code point).
+size_t DisplayWidth(const std::string& text);
+
+// `text` cut to `width` columns, the cut marked with "~"; never splits a
+// UTF-8 character.
+std::string CutToWidth(const std::string& text, size_t width);
+
+}  // namespace Quillet::Cli
