@@ -1,0 +1,28 @@
+#pragma once
+#include <string>
+#include <vector>
+
+namespace FakeMft {
+
+// How the fake tools behave, from FAKE_MFT_* environment variables
+// (README.md lists them).
+struct FakeSettings {
+    std::string fixturePath;
+    bool crlf = false;
+    int statusExitCode = 0;
+    bool noDevices = false;
+    std::string statusOutputFile;
+    std::vector<std::string> failingDevices;
+    std::string hangingDevice;
+    int hangSeconds = 3600;
+    bool hangKeepsOutputOpen = false;
+    int hugeMegabytes = 0;
+    std::string argumentsLog;
+
+    // Throws std::runtime_error naming the variable whose value is unusable.
+    static FakeSettings FromEnvironment();
+
+    bool Fails(const std::string& device) const;
+};
+
+}  // namespace FakeMft
