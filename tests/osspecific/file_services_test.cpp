@@ -14,6 +14,7 @@
 #include "log.h"
 #include "module_probe.h"
 #include "osspecific.h"
+#include "osspecific_text.h"
 #include "scoped_temp_directory.h"
 
 namespace {
@@ -115,6 +116,14 @@ TEST(GetModuleDirectory, AnyLoadedLibraryByItsHandle)
     const std::string directory = GetModuleDirectory(info.dli_fbase);
     const std::string file = info.dli_fname;
     EXPECT_EQ(directory, file.substr(0, file.rfind('/') + 1));
+}
+
+TEST(GetModuleDirectory, DirectoryPartKeepsTheLastSeparatorOrTheWholePathWithoutOne)
+{
+    EXPECT_EQ(DirectoryOfPath("/opt/quillet/lib/libquillet_mellanox.so", '/'), "/opt/quillet/lib/");
+    EXPECT_EQ(DirectoryOfPath("C:\\Quillet\\Modules\\quillet_mellanox.dll", '\\'), "C:\\Quillet\\Modules\\");
+    EXPECT_EQ(DirectoryOfPath("libquillet_mellanox.so", '/'), "libquillet_mellanox.so");
+    EXPECT_EQ(DirectoryOfPath("/", '/'), "/");
 }
 
 TEST(GetModuleDirectory, NoModuleGivesNothing)
