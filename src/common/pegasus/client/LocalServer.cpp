@@ -1,0 +1,76 @@
+#include "LocalServer.h"
+
+#include "ClientErrors.h"
+
+#include <charconv>
+
+namespace Pegasus {
+namespace ClientDetail {
+
+Endpoint localServerEndpoint(const std::string& url)
+{
+    Endpoint endpoint;
+    endpoint.host = "127.0.0.1";
+    endpoint.port = 5988;
+    if (url.empty())
+        return endpoint;
+
+    auto reject = [&url](const std::string& why) {
+        throwCannotConnect(std::string(kLocalServerVariable) + "=" + url,
+                           why + "; expected http://HOST:PORT or https://HOST:PORT");
+    };
+    std::string_view rest(url);
+    if (rest.rfind("https://", 0) == 0)
+    {
+        endpoint.tls.enabled = true;
+        rest.remove_prefix(8);
+    }
+    else if (rest.rfind("http://", 0) == 0)
+    {
+        rest.remove_prefix(7);
+    }
+    else
+    {
+        reject("the scheme is neither http nor https");
+    }
+    if (!rest.empty() && rest.back() == '/')
+        rest.remove_suffix(1);
+
+    std::string_view portText;
+    if (!rest.empty() && rest.front() == '[')
+    {
+        std::size_t close = rest.find(']');
+        if (close == std::string_view::npos)
+            reject("the IPv6 address is not closed by ']'");
+        endpoint.host = std::string(rest.substr(1, close - 1));
+        rest.remove_prefix(close + 1);
+        if (!rest.empty() && rest.front() == ':')
+            portText = rest.substr(1);
+        else if (!rest.empty())
+            reject("unexpected text after the address");
+    }
+    else
+    {
+        std::size_t colon = rest.rfind(':');
+        endpoint.host = std::string(rest.substr(0, colon));
+        if (colon != std::string_view::npos)
+            portText = rest.substr(colon + 1);
+    }
+    if (endpoint.host.empty())
+        reject("no host is given");
+    if (portText.empty())
+    {
+        endpoint.port = endpoint.tls.enabled ? 5989 : 5988;
+        return endpoint;
+    }
+    unsigned port = 0;
+    auto [end, error] = std::from_chars(portText.data(), portText.data() + portText.size(), port);
+    if (error != std::errc() || end != portText.data() + portText.size() || port == 0 ||
+        port > 65535)
+        reject("the port \"" + std::string(portText) + "\" is not a number from 1 to 65535");
+    endpoint.port = port;
+    return endpoint;
+}
+
+}  // namespace ClientDetail
+}  // namespace Pegasus

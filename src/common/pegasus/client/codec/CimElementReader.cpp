@@ -1,0 +1,497 @@
+#include "CimElementReader.h"
+
+#include "ValueParser.h"
+
+#include <Pegasus/Common/CIMFlavor.h>
+#include <Pegasus/Common/CIMProperty.h>
+#include <Pegasus/Common/CIMQualifier.h>
+#include <Pegasus/Common/Exception.h>
+
+#include <vector>
+
+namespace Pegasus {
+namespace ClientDetail {
+
+namespace {
+
+CIMType typeAttribute(XmlCursor& cursor, std::string_view attributeName)
+{
+    std::string_view typeName = cursor.requiredAttribute(attributeName);
+    CIMType type;
+    if (!parseCimTypeName(typeName, type))
+        cursor.fail("unknown CIM type \"" + std::string(typeName) + "\"");
+    return type;
+}
+
+bool booleanAttribute(XmlCursor& cursor, std::string_view attributeName, bool defaultValue)
+{
+    std::string_view text;
+    if (!cursor.attribute(attributeName, text))
+        return defaultValue;
+    if (text == "true" || text == "TRUE")
+        return true;
+    if (text == "false" || text == "FALSE")
+        return false;
+    cursor.fail("attribute " + std::string(attributeName) + "=\"" + std::string(text) +
+                "\" is neither true nor false");
+}
+
+// Names are validated by CIMName; a server that sends an invalid one sent
+// malformed CIM-XML.
+CIMName nameAttribute(XmlCursor& cursor, std::string_view attributeName)
+{
+    std::string_view text = cursor.requiredAttribute(attributeName);
+    try
+    {
+        return CIMName(makeString(text));
+    }
+    catch (const Exception&)
+    {
+        cursor.fail("\"" + std::string(text) + "\" is not a valid CIM name");
+    }
+}
+
+CIMName optionalNameAttribute(XmlCursor& cursor, std::string_view attributeName)
+{
+    std::string_view text;
+    if (!cursor.attribute(attributeName, text) || text.empty())
+        return CIMName();
+    return nameAttribute(cursor, attributeName);
+}
+
+CIMValue scalarFromText(XmlCursor& cursor, CIMType type, std::string_view text)
+{
+    try
+    {
+        return parseScalarValue(type, text);
+    }
+    catch (const ValueSyntaxError& error)
+    {
+        cursor.fail(error.reason);
+    }
+}
+
+// At VALUE.ARRAY: the values of its VALUE children (VALUE.NULL entries are
+// not representable in a CIMValue array and are skipped).
+CIMValue readValueArray(XmlCursor& cursor, CIMType type)
+{
+    std::vector<std::string_view> texts;
+    std::vector<std::string> joined;  // keeps pieces readText could not hand out as views
+    for (;;)
+    {
+        cursor.nextTag();
+        if (cursor.atEnd("VALUE.ARRAY"))
+            break;
+        if (cursor.atStart("VALUE"))
+        {
+            joined.emplace_back(cursor.readText());
+            continue;
+        }
+        if (cursor.atStart("VALUE.NULL"))
+        {
+            cursor.skipElement();
+            continue;
+        }
+        cursor.unexpected("<VALUE> in <VALUE.ARRAY>");
+    }
+    texts.reserve(joined.size());
+    for (const std::string& text : joined)
+        texts.emplace_back(text);
+    try
+    {
+        return parseArrayValue(type, texts);
+    }
+    catch (const ValueSyntaxError& error)
+    {
+        cursor.fail(error.reason);
+    }
+}
+
+CIMValue readValueRefArray(XmlCursor& cursor)
+{
+    Array<CIMObjectPath> paths;
+    for (;;)
+    {
+        cursor.nextTag();
+        if (cursor.atEnd("VALUE.REFARRAY"))
+            break;
+        if (!cursor.atStart("VALUE.REFERENCE"))
+            cursor.unexpected("<VALUE.REFERENCE> in <VALUE.REFARRAY>");
+        paths.append(readValueReference(cursor));
+    }
+    return CIMValue(paths);
+}
+
+CIMFlavor readFlavor(XmlCursor& cursor)
+{
+    CIMFlavor flavor;
+    flavor.addFlavor(booleanAttribute(cursor, "OVERRIDABLE", true) ? CIMFlavor::OVERRIDABLE
+                                                                    : CIMFlavor::DISABLEOVERRIDE);
+    flavor.addFlavor(booleanAttribute(cursor, "TOSUBCLASS", true) ? CIMFlavor::TOSUBCLASS
+                                                                   : CIMFlavor::RESTRICTED);
+    if (booleanAttribute(cursor, "TOINSTANCE", false))
+        flavor.addFlavor(CIMFlavor::TOINSTANCE);
+    if (booleanAttribute(cursor, "TRANSLATABLE", false))
+        flavor.addFlavor(CIMFlavor::TRANSLATABLE);
+    return flavor;
+}
+
+CIMQualifier readQualifier(XmlCursor& cursor)
+{
+    CIMName name = nameAttribute(cursor, "NAME");
+    CIMType type = typeAttribute(cursor, "TYPE");
+    bool propagated = booleanAttribute(cursor, "PROPAGATED", false);
+    CIMFlavor flavor = readFlavor(cursor);
+    CIMValue value(type, false);
+    for (;;)
+    {
+        cursor.nextTag();
+        if (cursor.atEnd("QUALIFIER"))
+            break;
+        if (cursor.atStart("VALUE"))
+            value = scalarFromText(cursor, type, cursor.readText());
+        else if (cursor.atStart("VALUE.ARRAY"))
+            value = readValueArray(cursor, type);
+        else
+            cursor.unexpected("<VALUE> or <VALUE.ARRAY> in <QUALIFIER>");
+    }
+    return CIMQualifier(name, value, flavor, propagated);
+}
+
+// Reads the children of PROPERTY, PROPERTY.ARRAY or PROPERTY.REFERENCE:
+// qualifiers first, then at most one value element.
+template <typename ReadValue>
+CIMProperty readPropertyBody(XmlCursor& cursor, std::string_view element, const CIMName& name,
+                             CIMValue nullValue, const CIMName& referenceClass,
+                             ReadValue readValue)
+{
+    CIMName classOrigin = optionalNameAttribute(cursor, "CLASSORIGIN");
+    bool propagated = booleanAttribute(cursor, "PROPAGATED", false);
+    std::vector<CIMQualifier> qualifiers;
+    CIMValue value = std::move(nullValue);
+    for (;;)
+    {
+        cursor.nextTag();
+        if (cursor.atEnd(element))
+            break;
+        if (cursor.atStart("QUALIFIER"))
+            qualifiers.push_back(readQualifier(cursor));
+        else if (!readValue(value))
+            cursor.unexpected("a qualifier or value in <" + std::string(element) + ">");
+    }
+    CIMProperty property(name, value, 0, referenceClass, classOrigin, propagated);
+    for (const CIMQualifier& qualifier : qualifiers)
+        property.addQualifier(qualifier);
+    return property;
+}
+
+CIMProperty readProperty(XmlCursor& cursor)
+{
+    CIMName name = nameAttribute(cursor, "NAME");
+    CIMType type = typeAttribute(cursor, "TYPE");
+    return readPropertyBody(cursor, "PROPERTY", name, CIMValue(type, false), CIMName(),
+                            [&](CIMValue& value) {
+                                if (!cursor.atStart("VALUE"))
+                                    return false;
+                                value = scalarFromText(cursor, type, cursor.readText());
+                                return true;
+                            });
+}
+
+CIMProperty readPropertyArray(XmlCursor& cursor)
+{
+    CIMName name = nameAttribute(cursor, "NAME");
+    CIMType type = typeAttribute(cursor, "TYPE");
+    return readPropertyBody(cursor, "PROPERTY.ARRAY", name, CIMValue(type, true), CIMName(),
+                            [&](CIMValue& value) {
+                                if (!cursor.atStart("VALUE.ARRAY"))
+                                    return false;
+                                value = readValueArray(cursor, type);
+                                return true;
+                            });
+}
+
+CIMProperty readPropertyReference(XmlCursor& cursor)
+{
+    CIMName name = nameAttribute(cursor, "NAME");
+    CIMName referenceClass = optionalNameAttribute(cursor, "REFERENCECLASS");
+    return readPropertyBody(cursor, "PROPERTY.REFERENCE", name,
+                            CIMValue(CIMTYPE_REFERENCE, false), referenceClass,
+                            [&](CIMValue& value) {
+                                if (!cursor.atStart("VALUE.REFERENCE"))
+                                    return false;
+                                value = CIMValue(readValueReference(cursor));
+                                return true;
+                            });
+}
+
+CIMKeyBinding::Type keyValueType(XmlCursor& cursor)
+{
+    std::string_view type;
+    if (!cursor.attribute("VALUETYPE", type) || type == "string")
+        return CIMKeyBinding::STRING;
+    if (type == "boolean")
+        return CIMKeyBinding::BOOLEAN;
+    if (type == "numeric")
+        return CIMKeyBinding::NUMERIC;
+    cursor.fail("unknown key VALUETYPE \"" + std::string(type) + "\"");
+}
+
+CIMKeyBinding readKeyBinding(XmlCursor& cursor)
+{
+    CIMName name = nameAttribute(cursor, "NAME");
+    cursor.nextTag();
+    CIMKeyBinding binding;
+    if (cursor.atStart("KEYVALUE"))
+    {
+        CIMKeyBinding::Type type = keyValueType(cursor);
+        binding = CIMKeyBinding(name, makeString(cursor.readText()), type);
+    }
+    else if (cursor.atStart("VALUE.REFERENCE"))
+    {
+        binding = CIMKeyBinding(name, CIMValue(readValueReference(cursor)));
+    }
+    else
+    {
+        cursor.unexpected("<KEYVALUE> or <VALUE.REFERENCE> in <KEYBINDING>");
+    }
+    cursor.leave("KEYBINDING");
+    return binding;
+}
+
+String readNamespacePath(XmlCursor& cursor, std::string_view closing)
+{
+    // At LOCALNAMESPACEPATH: NAMESPACE elements joined by '/'.
+    String nameSpace;
+    for (;;)
+    {
+        cursor.nextTag();
+        if (cursor.atEnd(closing))
+            break;
+        if (!cursor.atStart("NAMESPACE"))
+            cursor.unexpected("<NAMESPACE>");
+        if (nameSpace.size() != 0)
+            nameSpace.append(Char16('/'));
+        nameSpace.append(makeString(cursor.requiredAttribute("NAME")));
+        cursor.leave("NAMESPACE");
+    }
+    return nameSpace;
+}
+
+CIMNamespaceName toNamespace(XmlCursor& cursor, const String& text)
+{
+    try
+    {
+        return CIMNamespaceName(text);
+    }
+    catch (const Exception&)
+    {
+        cursor.fail("\"" + std::string(text.getCString()) + "\" is not a valid namespace name");
+    }
+}
+
+CIMObjectPath readLocalInstancePath(XmlCursor& cursor)
+{
+    cursor.enter("LOCALNAMESPACEPATH");
+    CIMNamespaceName nameSpace = toNamespace(cursor, readNamespacePath(cursor, "LOCALNAMESPACEPATH"));
+    cursor.enter("INSTANCENAME");
+    CIMObjectPath path = readInstanceName(cursor);
+    cursor.leave("LOCALINSTANCEPATH");
+    path.setNameSpace(nameSpace);
+    return path;
+}
+
+// NAMESPACEPATH: HOST and LOCALNAMESPACEPATH.
+void readFullNamespacePath(XmlCursor& cursor, String& host, CIMNamespaceName& nameSpace)
+{
+    cursor.enter("HOST");
+    host = makeString(cursor.readText());
+    cursor.enter("LOCALNAMESPACEPATH");
+    nameSpace = toNamespace(cursor, readNamespacePath(cursor, "LOCALNAMESPACEPATH"));
+    cursor.leave("NAMESPACEPATH");
+}
+
+CIMObjectPath readClassPath(XmlCursor& cursor, std::string_view element)
+{
+    // CLASSPATH (NAMESPACEPATH, CLASSNAME) or LOCALCLASSPATH
+    // (LOCALNAMESPACEPATH, CLASSNAME).
+    String host;
+    CIMNamespaceName nameSpace;
+    cursor.nextTag();
+    if (cursor.atStart("NAMESPACEPATH"))
+        readFullNamespacePath(cursor, host, nameSpace);
+    else if (cursor.atStart("LOCALNAMESPACEPATH"))
+        nameSpace = toNamespace(cursor, readNamespacePath(cursor, "LOCALNAMESPACEPATH"));
+    else
+        cursor.unexpected("a namespace path");
+    cursor.enter("CLASSNAME");
+    CIMName className = nameAttribute(cursor, "NAME");
+    cursor.leave("CLASSNAME");
+    cursor.leave(element);
+    return CIMObjectPath(host, nameSpace, className);
+}
+
+void readInstanceContent(XmlCursor& cursor, CIMInstance& instance)
+{
+    for (;;)
+    {
+        cursor.nextTag();
+        if (cursor.atEnd("INSTANCE"))
+            break;
+        if (cursor.atStart("PROPERTY"))
+            instance.addProperty(readProperty(cursor));
+        else if (cursor.atStart("PROPERTY.ARRAY"))
+            instance.addProperty(readPropertyArray(cursor));
+        else if (cursor.atStart("PROPERTY.REFERENCE"))
+            instance.addProperty(readPropertyReference(cursor));
+        else if (cursor.atStart("QUALIFIER"))
+            instance.addQualifier(readQualifier(cursor));
+        else
+            cursor.unexpected("a property or qualifier in <INSTANCE>");
+    }
+}
+
+}  // namespace
+
+CIMInstance readInstance(XmlCursor& cursor)
+{
+    CIMInstance instance(nameAttribute(cursor, "CLASSNAME"));
+    readInstanceContent(cursor, instance);
+    return instance;
+}
+
+CIMInstance readNamedInstance(XmlCursor& cursor)
+{
+    cursor.enter("INSTANCENAME");
+    CIMObjectPath path = readInstanceName(cursor);
+    cursor.enter("INSTANCE");
+    CIMInstance instance = readInstance(cursor);
+    cursor.leave("VALUE.NAMEDINSTANCE");
+    instance.setPath(path);
+    return instance;
+}
+
+CIMInstance readInstanceWithPath(XmlCursor& cursor)
+{
+    const std::string element(cursor.name());
+    cursor.enter("INSTANCEPATH");
+    CIMObjectPath path = readInstancePath(cursor);
+    cursor.enter("INSTANCE");
+    CIMInstance instance = readInstance(cursor);
+    cursor.leave(element);
+    instance.setPath(path);
+    return instance;
+}
+
+CIMObjectPath readInstanceName(XmlCursor& cursor)
+{
+    CIMName className = nameAttribute(cursor, "CLASSNAME");
+    Array<CIMKeyBinding> keys;
+    for (;;)
+    {
+        cursor.nextTag();
+        if (cursor.atEnd("INSTANCENAME"))
+            break;
+        if (cursor.atStart("KEYBINDING"))
+            keys.append(readKeyBinding(cursor));
+        else if (cursor.atStart("KEYVALUE") || cursor.atStart("VALUE.REFERENCE"))
+            cursor.skipElement();  // unnamed key of a singleton: nothing to bind
+        else
+            cursor.unexpected("<KEYBINDING> in <INSTANCENAME>");
+    }
+    return CIMObjectPath(String(), CIMNamespaceName(), className, keys);
+}
+
+CIMObjectPath readInstancePath(XmlCursor& cursor)
+{
+    String host;
+    CIMNamespaceName nameSpace;
+    cursor.enter("NAMESPACEPATH");
+    readFullNamespacePath(cursor, host, nameSpace);
+    cursor.enter("INSTANCENAME");
+    CIMObjectPath path = readInstanceName(cursor);
+    cursor.leave("INSTANCEPATH");
+    path.setHost(host);
+    path.setNameSpace(nameSpace);
+    return path;
+}
+
+CIMObjectPath readValueReference(XmlCursor& cursor)
+{
+    cursor.nextTag();
+    CIMObjectPath path;
+    if (cursor.atStart("INSTANCENAME"))
+        path = readInstanceName(cursor);
+    else if (cursor.atStart("LOCALINSTANCEPATH"))
+        path = readLocalInstancePath(cursor);
+    else if (cursor.atStart("INSTANCEPATH"))
+        path = readInstancePath(cursor);
+    else if (cursor.atStart("CLASSNAME"))
+    {
+        path = CIMObjectPath(String(), CIMNamespaceName(), nameAttribute(cursor, "NAME"));
+        cursor.leave("CLASSNAME");
+    }
+    else if (cursor.atStart("LOCALCLASSPATH"))
+        path = readClassPath(cursor, "LOCALCLASSPATH");
+    else if (cursor.atStart("CLASSPATH"))
+        path = readClassPath(cursor, "CLASSPATH");
+    else
+        cursor.unexpected("an object path in <VALUE.REFERENCE>");
+    cursor.leave("VALUE.REFERENCE");
+    return path;
+}
+
+namespace {
+
+// Value of a RETURNVALUE or PARAMVALUE whose PARAMTYPE may be absent; an
+// absent type means string, or reference for VALUE.REFERENCE.
+CIMValue readMethodValue(XmlCursor& cursor, std::string_view element, bool& typed)
+{
+    CIMType type = CIMTYPE_STRING;
+    std::string_view typeName;
+    typed = cursor.attribute("PARAMTYPE", typeName);
+    if (typed && !parseCimTypeName(typeName, type))
+        cursor.fail("unknown PARAMTYPE \"" + std::string(typeName) + "\"");
+
+    CIMValue value;
+    bool present = false;
+    for (;;)
+    {
+        cursor.nextTag();
+        if (cursor.atEnd(element))
+            break;
+        if (cursor.atStart("VALUE"))
+            value = scalarFromText(cursor, type, cursor.readText());
+        else if (cursor.atStart("VALUE.ARRAY"))
+            value = readValueArray(cursor, type);
+        else if (cursor.atStart("VALUE.REFERENCE"))
+            value = CIMValue(readValueReference(cursor));
+        else if (cursor.atStart("VALUE.REFARRAY"))
+            value = readValueRefArray(cursor);
+        else
+            cursor.unexpected("a value in <" + std::string(element) + ">");
+        present = true;
+    }
+    if (!present)
+        value = CIMValue(type, false);
+    return value;
+}
+
+}  // namespace
+
+CIMValue readReturnValue(XmlCursor& cursor)
+{
+    bool typed = false;
+    return readMethodValue(cursor, "RETURNVALUE", typed);
+}
+
+CIMParamValue readParamValue(XmlCursor& cursor)
+{
+    String name = makeString(cursor.requiredAttribute("NAME"));
+    bool typed = false;
+    CIMValue value = readMethodValue(cursor, "PARAMVALUE", typed);
+    return CIMParamValue(name, value, typed);
+}
+
+}  // namespace ClientDetail
+}  // namespace Pegasus

@@ -1,0 +1,367 @@
+#include "RequestEncoder.h"
+
+#include "TextEncoding.h"
+
+#include <Pegasus/Common/CIMDateTime.h>
+#include <Pegasus/Common/CIMValue.h>
+
+#include <cstdio>
+
+namespace Pegasus {
+namespace ClientDetail {
+
+namespace {
+
+std::string utf8(const String& text)
+{
+    return std::string(static_cast<const char*>(text.getCString()));
+}
+
+void appendEscaped(std::string& out, const String& text)
+{
+    appendXmlEscaped(out, utf8(text));
+}
+
+void appendMessageBegin(std::string& out, Uint32 messageId)
+{
+    out += "<?xml version=\"1.0\" encoding=\"utf-8\" ?>\n"
+           "<CIM CIMVERSION=\"2.0\" DTDVERSION=\"2.0\">\n"
+           "<MESSAGE ID=\"";
+    out += std::to_string(messageId);
+    out += "\" PROTOCOLVERSION=\"1.0\">\n<SIMPLEREQ>\n";
+}
+
+void appendMessageEnd(std::string& out)
+{
+    out += "</SIMPLEREQ>\n</MESSAGE>\n</CIM>\n";
+}
+
+void appendLocalNamespacePath(std::string& out, const CIMNamespaceName& nameSpace)
+{
+    out += "<LOCALNAMESPACEPATH>\n";
+    const std::string text = utf8(nameSpace.getString());
+    std::size_t start = 0;
+    while (start <= text.size())
+    {
+        std::size_t slash = text.find('/', start);
+        if (slash == std::string::npos)
+            slash = text.size();
+        if (slash > start)
+        {
+            out += "<NAMESPACE NAME=\"";
+            out.append(text, start, slash - start);
+            out += "\"/>\n";
+        }
+        start = slash + 1;
+    }
+    out += "</LOCALNAMESPACEPATH>\n";
+}
+
+void appendValueReference(std::string& out, const CIMObjectPath& path);
+
+const char* keyValueType(CIMKeyBinding::Type type)
+{
+    switch (type)
+    {
+        case CIMKeyBinding::BOOLEAN: return "boolean";
+        case CIMKeyBinding::NUMERIC: return "numeric";
+        default: return "string";
+    }
+}
+
+void appendInstanceName(std::string& out, const CIMObjectPath& path)
+{
+    out += "<INSTANCENAME CLASSNAME=\"";
+    out += utf8(path.getClassName().getString());
+    out += "\">\n";
+    const Array<CIMKeyBinding>& keys = path.getKeyBindings();
+    for (Uint32 i = 0; i < keys.size(); ++i)
+    {
+        out += "<KEYBINDING NAME=\"";
+        out += utf8(keys[i].getName().getString());
+        out += "\">\n";
+        if (keys[i].getType() == CIMKeyBinding::REFERENCE)
+        {
+            appendValueReference(out, CIMObjectPath(keys[i].getValue()));
+        }
+        else
+        {
+            out += "<KEYVALUE VALUETYPE=\"";
+            out += keyValueType(keys[i].getType());
+            out += "\">";
+            appendEscaped(out, keys[i].getValue());
+            out += "</KEYVALUE>\n";
+        }
+        out += "</KEYBINDING>\n";
+    }
+    out += "</INSTANCENAME>\n";
+}
+
+// INSTANCEPATH, LOCALINSTANCEPATH or INSTANCENAME, by how much of the path
+// is known.
+void appendInstancePath(std::string& out, const CIMObjectPath& path)
+{
+    if (path.getHost().size() != 0)
+    {
+        out += "<INSTANCEPATH>\n<NAMESPACEPATH>\n<HOST>";
+        out += utf8(path.getHost());
+        out += "</HOST>\n";
+        appendLocalNamespacePath(out, path.getNameSpace());
+        out += "</NAMESPACEPATH>\n";
+        appendInstanceName(out, path);
+        out += "</INSTANCEPATH>\n";
+    }
+    else if (!path.getNameSpace().isNull())
+    {
+        out += "<LOCALINSTANCEPATH>\n";
+        appendLocalNamespacePath(out, path.getNameSpace());
+        appendInstanceName(out, path);
+        out += "</LOCALINSTANCEPATH>\n";
+    }
+    else
+    {
+        appendInstanceName(out, path);
+    }
+}
+
+void appendValueReference(std::string& out, const CIMObjectPath& path)
+{
+    out += "<VALUE.REFERENCE>\n";
+    appendInstancePath(out, path);
+    out += "</VALUE.REFERENCE>\n";
+}
+
+// Text of one element as OpenPegasus writes it: toString() renders numbers,
+// booleans (TRUE/FALSE), char16, strings and datetimes the same way.
+template <typename T>
+void appendArrayElements(std::string& out, const CIMValue& value)
+{
+    Array<T> items;
+    value.get(items);
+    out += "<VALUE.ARRAY>\n";
+    for (Uint32 i = 0; i < items.size(); ++i)
+    {
+        out += "<VALUE>";
+        appendEscaped(out, CIMValue(items[i]).toString());
+        out += "</VALUE>\n";
+    }
+    out += "</VALUE.ARRAY>\n";
+}
+
+void appendValue(std::string& out, const CIMValue& value)
+{
+    if (value.isNull())
+        return;
+    if (!value.isArray())
+    {
+        if (value.getType() == CIMTYPE_REFERENCE)
+        {
+            CIMObjectPath path;
+            value.get(path);
+            appendValueReference(out, path);
+            return;
+        }
+        out += "<VALUE>";
+        appendEscaped(out, value.toString());
+        out += "</VALUE>\n";
+        return;
+    }
+    switch (value.getType())
+    {
+        case CIMTYPE_BOOLEAN: appendArrayElements<Boolean>(out, value); break;
+        case CIMTYPE_UINT8: appendArrayElements<Uint8>(out, value); break;
+        case CIMTYPE_SINT8: appendArrayElements<Sint8>(out, value); break;
+        case CIMTYPE_UINT16: appendArrayElements<Uint16>(out, value); break;
+        case CIMTYPE_SINT16: appendArrayElements<Sint16>(out, value); break;
+        case CIMTYPE_UINT32: appendArrayElements<Uint32>(out, value); break;
+        case CIMTYPE_SINT32: appendArrayElements<Sint32>(out, value); break;
+        case CIMTYPE_UINT64: appendArrayElements<Uint64>(out, value); break;
+        case CIMTYPE_SINT64: appendArrayElements<Sint64>(out, value); break;
+        case CIMTYPE_REAL32: appendArrayElements<Real32>(out, value); break;
+        case CIMTYPE_REAL64: appendArrayElements<Real64>(out, value); break;
+        case CIMTYPE_CHAR16: appendArrayElements<Char16>(out, value); break;
+        case CIMTYPE_STRING: appendArrayElements<String>(out, value); break;
+        case CIMTYPE_DATETIME: appendArrayElements<CIMDateTime>(out, value); break;
+        case CIMTYPE_REFERENCE:
+        {
+            Array<CIMObjectPath> paths;
+            value.get(paths);
+            out += "<VALUE.REFARRAY>\n";
+            for (Uint32 i = 0; i < paths.size(); ++i)
+                appendValueReference(out, paths[i]);
+            out += "</VALUE.REFARRAY>\n";
+            break;
+        }
+        default:
+            break;  // embedded objects are not sent by this client
+    }
+}
+
+void appendBooleanParameter(std::string& out, const char* name, Boolean value)
+{
+    out += "<IPARAMVALUE NAME=\"";
+    out += name;
+    out += value ? "\">\n<VALUE>TRUE</VALUE>\n</IPARAMVALUE>\n"
+                 : "\">\n<VALUE>FALSE</VALUE>\n</IPARAMVALUE>\n";
+}
+
+void appendPropertyList(std::string& out, const CIMPropertyList& propertyList)
+{
+    if (propertyList.isNull())
+        return;
+    out += "<IPARAMVALUE NAME=\"PropertyList\">\n<VALUE.ARRAY>\n";
+    for (Uint32 i = 0; i < propertyList.size(); ++i)
+    {
+        out += "<VALUE>";
+        appendEscaped(out, propertyList[i].getString());
+        out += "</VALUE>\n";
+    }
+    out += "</VALUE.ARRAY>\n</IPARAMVALUE>\n";
+}
+
+// The flags shared by EnumerateInstances and GetInstance; only those that
+// differ from their defaults are sent.
+void appendRetrievalOptions(std::string& out, Boolean localOnly, Boolean includeQualifiers,
+                            Boolean includeClassOrigin, const CIMPropertyList& propertyList)
+{
+    if (!localOnly)
+        appendBooleanParameter(out, "LocalOnly", false);
+    if (includeQualifiers)
+        appendBooleanParameter(out, "IncludeQualifiers", true);
+    if (includeClassOrigin)
+        appendBooleanParameter(out, "IncludeClassOrigin", true);
+    appendPropertyList(out, propertyList);
+}
+
+void beginIntrinsic(std::string& out, Uint32 messageId, const char* operation,
+                    const CIMNamespaceName& nameSpace)
+{
+    appendMessageBegin(out, messageId);
+    out += "<IMETHODCALL NAME=\"";
+    out += operation;
+    out += "\">\n";
+    appendLocalNamespacePath(out, nameSpace);
+}
+
+void endIntrinsic(std::string& out)
+{
+    out += "</IMETHODCALL>\n";
+    appendMessageEnd(out);
+}
+
+void appendClassNameParameter(std::string& out, const CIMName& className)
+{
+    out += "<IPARAMVALUE NAME=\"ClassName\">\n<CLASSNAME NAME=\"";
+    out += utf8(className.getString());
+    out += "\"/>\n</IPARAMVALUE>\n";
+}
+
+}  // namespace
+
+CimRequest encodeEnumerateInstancesRequest(Uint32 messageId, const CIMNamespaceName& nameSpace,
+                                           const CIMName& className, Boolean deepInheritance,
+                                           Boolean localOnly, Boolean includeQualifiers,
+                                           Boolean includeClassOrigin,
+                                           const CIMPropertyList& propertyList)
+{
+    CimRequest request{"EnumerateInstances", utf8(nameSpace.getString()), std::string()};
+    std::string& out = request.body;
+    beginIntrinsic(out, messageId, "EnumerateInstances", nameSpace);
+    appendClassNameParameter(out, className);
+    if (!deepInheritance)
+        appendBooleanParameter(out, "DeepInheritance", false);
+    appendRetrievalOptions(out, localOnly, includeQualifiers, includeClassOrigin, propertyList);
+    endIntrinsic(out);
+    return request;
+}
+
+CimRequest encodeGetInstanceRequest(Uint32 messageId, const CIMNamespaceName& nameSpace,
+                                    const CIMObjectPath& instanceName, Boolean localOnly,
+                                    Boolean includeQualifiers, Boolean includeClassOrigin,
+                                    const CIMPropertyList& propertyList)
+{
+    CimRequest request{"GetInstance", utf8(nameSpace.getString()), std::string()};
+    std::string& out = request.body;
+    beginIntrinsic(out, messageId, "GetInstance", nameSpace);
+    out += "<IPARAMVALUE NAME=\"InstanceName\">\n";
+    appendInstanceName(out, instanceName);
+    out += "</IPARAMVALUE>\n";
+    appendRetrievalOptions(out, localOnly, includeQualifiers, includeClassOrigin, propertyList);
+    endIntrinsic(out);
+    return request;
+}
+
+CimRequest encodeEnumerateInstanceNamesRequest(Uint32 messageId, const CIMNamespaceName& nameSpace,
+                                               const CIMName& className)
+{
+    CimRequest request{"EnumerateInstanceNames", utf8(nameSpace.getString()), std::string()};
+    beginIntrinsic(request.body, messageId, "EnumerateInstanceNames", nameSpace);
+    appendClassNameParameter(request.body, className);
+    endIntrinsic(request.body);
+    return request;
+}
+
+CimRequest encodeInvokeMethodRequest(Uint32 messageId, const CIMNamespaceName& nameSpace,
+                                     const CIMObjectPath& instanceName, const CIMName& methodName,
+                                     const Array<CIMParamValue>& inParameters)
+{
+    // The CIMObject field names the instance without host or namespace.
+    CIMObjectPath localName(String(), CIMNamespaceName(), instanceName.getClassName(),
+                            instanceName.getKeyBindings());
+    const std::string method = utf8(methodName.getString());
+    CimRequest request{method,
+                       utf8(nameSpace.getString()) + ":" + utf8(localName.toString()),
+                       std::string()};
+    std::string& out = request.body;
+    appendMessageBegin(out, messageId);
+    out += "<METHODCALL NAME=\"";
+    out += method;
+    out += "\">\n<LOCALINSTANCEPATH>\n";
+    appendLocalNamespacePath(out, nameSpace);
+    appendInstanceName(out, instanceName);
+    out += "</LOCALINSTANCEPATH>\n";
+    for (Uint32 i = 0; i < inParameters.size(); ++i)
+    {
+        const CIMParamValue& parameter = inParameters[i];
+        const CIMValue value = parameter.getValue();
+        out += "<PARAMVALUE NAME=\"";
+        out += utf8(parameter.getParameterName());
+        out += "\"";
+        if (parameter.isTyped())
+        {
+            out += " PARAMTYPE=\"";
+            out += cimTypeToString(value.getType());
+            out += "\"";
+        }
+        out += ">\n";
+        appendValue(out, value);
+        out += "</PARAMVALUE>\n";
+    }
+    out += "</METHODCALL>\n";
+    appendMessageEnd(out);
+    return request;
+}
+
+HttpRequest makeHttpRequest(const CimRequest& request, const std::string& hostField,
+                            const std::string& authorization)
+{
+    char length[16];
+    std::snprintf(length, sizeof length, "%010zu", request.body.size());
+    HttpRequest http;
+    http.headers = {
+        {"HOST", hostField},
+        {"Content-Type", "application/xml; charset=utf-8"},
+        {"content-length", length},
+        {"TE", "chunked, trailers"},
+        {"CIMOperation", "MethodCall"},
+        {"CIMMethod", encodeUriCharacters(request.cimMethod)},
+        {"CIMObject", encodeUriCharacters(request.cimObject)},
+    };
+    if (!authorization.empty())
+        http.headers.push_back({"Authorization", authorization});
+    http.body = request.body;
+    return http;
+}
+
+}  // namespace ClientDetail
+}  // namespace Pegasus

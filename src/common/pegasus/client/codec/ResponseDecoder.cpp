@@ -1,0 +1,164 @@
+#include "ResponseDecoder.h"
+
+#include "../ClientErrors.h"
+#include "CimElementReader.h"
+#include "XmlCursor.h"
+
+#include <charconv>
+
+namespace Pegasus {
+namespace ClientDetail {
+
+namespace {
+
+// Walks CIM, MESSAGE and SIMPLERSP to the start tag of the response element
+// (IMETHODRESPONSE or METHODRESPONSE), checking that it answers this request.
+void enterResponse(XmlCursor& cursor, const ResponseContext& context, std::string_view element)
+{
+    cursor.enter("CIM");
+    cursor.enter("MESSAGE");
+    std::string_view idText = cursor.requiredAttribute("ID");
+    Uint32 id = 0;
+    auto [end, error] = std::from_chars(idText.data(), idText.data() + idText.size(), id);
+    if (error != std::errc() || end != idText.data() + idText.size() || id != context.messageId)
+    {
+        throwUnexpectedResponse(context.where, "the response carries MESSAGE ID \"" +
+                                                   std::string(idText) + "\" but the request had " +
+                                                   std::to_string(context.messageId));
+    }
+    cursor.enter("SIMPLERSP");
+    cursor.nextTag();
+    if (!cursor.atStart(element))
+        cursor.unexpected("<" + std::string(element) + ">");
+    std::string_view name = cursor.requiredAttribute("NAME");
+    if (name != context.operation)
+    {
+        throwUnexpectedResponse(context.where, "the response is for \"" + std::string(name) +
+                                                   "\" but the request was " + context.operation);
+    }
+}
+
+void leaveResponse(XmlCursor& cursor, std::string_view element)
+{
+    if (!cursor.atEnd(element))
+        cursor.unexpected("</" + std::string(element) + ">");
+    cursor.leave("SIMPLERSP");
+    cursor.leave("MESSAGE");
+    cursor.leave("CIM");
+}
+
+// At ERROR: raises the CIM error it describes.
+[[noreturn]] void raiseError(XmlCursor& cursor)
+{
+    std::string_view codeText = cursor.requiredAttribute("CODE");
+    unsigned code = 0;
+    auto [end, error] = std::from_chars(codeText.data(), codeText.data() + codeText.size(), code);
+    if (error != std::errc() || end != codeText.data() + codeText.size())
+        cursor.fail("ERROR CODE \"" + std::string(codeText) + "\" is not a number");
+    std::string_view description;
+    cursor.attribute("DESCRIPTION", description);
+    throwCimError(code, std::string(description));
+}
+
+// Decodes an intrinsic method response, calling `onReturnValue` with the
+// cursor on each child of IRETURNVALUE.
+template <typename OnChild>
+void decodeIntrinsic(std::string& body, const ResponseContext& context, OnChild onChild)
+{
+    XmlCursor cursor(body, context.where);
+    enterResponse(cursor, context, "IMETHODRESPONSE");
+    cursor.nextTag();
+    if (cursor.atStart("ERROR"))
+        raiseError(cursor);
+    if (cursor.atStart("IRETURNVALUE"))
+    {
+        for (;;)
+        {
+            cursor.nextTag();
+            if (cursor.atEnd("IRETURNVALUE"))
+                break;
+            if (!cursor.atStart())
+                cursor.unexpected("a return value element");
+            onChild(cursor);
+        }
+        cursor.nextTag();
+    }
+    leaveResponse(cursor, "IMETHODRESPONSE");
+}
+
+}  // namespace
+
+Array<CIMInstance> decodeEnumerateInstancesResponse(std::string& body, const ResponseContext& context)
+{
+    Array<CIMInstance> instances;
+    decodeIntrinsic(body, context, [&](XmlCursor& cursor) {
+        if (!cursor.atStart("VALUE.NAMEDINSTANCE"))
+            cursor.unexpected("<VALUE.NAMEDINSTANCE>");
+        instances.append(readNamedInstance(cursor));
+    });
+    return instances;
+}
+
+CIMInstance decodeGetInstanceResponse(std::string& body, const ResponseContext& context)
+{
+    CIMInstance instance;
+    bool found = false;
+    decodeIntrinsic(body, context, [&](XmlCursor& cursor) {
+        if (!cursor.atStart("INSTANCE") || found)
+            cursor.unexpected("one <INSTANCE>");
+        instance = readInstance(cursor);
+        found = true;
+    });
+    if (!found)
+        throwUnexpectedResponse(context.where, "the GetInstance response holds no instance");
+    return instance;
+}
+
+Array<CIMObjectPath> decodeEnumerateInstanceNamesResponse(std::string& body,
+                                                          const ResponseContext& context)
+{
+    Array<CIMObjectPath> names;
+    decodeIntrinsic(body, context, [&](XmlCursor& cursor) {
+        if (!cursor.atStart("INSTANCENAME"))
+            cursor.unexpected("<INSTANCENAME>");
+        names.append(readInstanceName(cursor));
+    });
+    return names;
+}
+
+Array<CIMObject> decodeObjectsWithPathResponse(std::string& body, const ResponseContext& context)
+{
+    Array<CIMObject> objects;
+    decodeIntrinsic(body, context, [&](XmlCursor& cursor) {
+        if (!cursor.atStart("VALUE.OBJECTWITHPATH") && !cursor.atStart("VALUE.INSTANCEWITHPATH"))
+            cursor.unexpected("<VALUE.OBJECTWITHPATH>");
+        objects.append(CIMObject(readInstanceWithPath(cursor)));
+    });
+    return objects;
+}
+
+MethodResult decodeInvokeMethodResponse(std::string& body, const ResponseContext& context)
+{
+    XmlCursor cursor(body, context.where);
+    enterResponse(cursor, context, "METHODRESPONSE");
+    MethodResult result;
+    for (;;)
+    {
+        cursor.nextTag();
+        if (cursor.atEnd("METHODRESPONSE"))
+            break;
+        if (cursor.atStart("ERROR"))
+            raiseError(cursor);
+        if (cursor.atStart("RETURNVALUE"))
+            result.returnValue = readReturnValue(cursor);
+        else if (cursor.atStart("PARAMVALUE"))
+            result.outParameters.append(readParamValue(cursor));
+        else
+            cursor.unexpected("<RETURNVALUE> or <PARAMVALUE>");
+    }
+    leaveResponse(cursor, "METHODRESPONSE");
+    return result;
+}
+
+}  // namespace ClientDetail
+}  // namespace Pegasus

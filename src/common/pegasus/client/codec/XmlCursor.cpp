@@ -1,0 +1,119 @@
+#include "XmlCursor.h"
+
+#include "../ClientErrors.h"
+
+namespace Pegasus {
+namespace ClientDetail {
+
+XmlCursor::XmlCursor(std::string& document, std::string where) : _where(std::move(where))
+{
+    try
+    {
+        _reader = openXmlReader(document);
+    }
+    catch (const XmlSyntaxError& error)
+    {
+        throwMalformedXml(_where, error.description + " at byte " +
+                                      std::to_string(error.offset));
+    }
+}
+
+void XmlCursor::nextTag()
+{
+    do
+    {
+        _token = _reader->next();
+        if (_token == XmlReader::Token::EndOfDocument)
+            fail("the document ends before the CIM response is complete");
+    } while (_token == XmlReader::Token::Text);
+}
+
+void XmlCursor::enter(std::string_view elementName)
+{
+    nextTag();
+    if (!atStart(elementName))
+        unexpected("<" + std::string(elementName) + ">");
+}
+
+void XmlCursor::leave(std::string_view elementName)
+{
+    nextTag();
+    if (!atEnd(elementName))
+        unexpected("</" + std::string(elementName) + ">");
+}
+
+std::string_view XmlCursor::requiredAttribute(std::string_view attributeName) const
+{
+    std::string_view value;
+    if (!_reader->attribute(attributeName, value))
+    {
+        fail("<" + std::string(_reader->name()) + "> has no " + std::string(attributeName) +
+             " attribute");
+    }
+    return value;
+}
+
+std::string_view XmlCursor::readText()
+{
+    const std::string elementName(_reader->name());
+    std::string_view text;
+    bool joined = false;
+    for (;;)
+    {
+        _token = _reader->next();
+        if (_token == XmlReader::Token::Text)
+        {
+            // Text split by CDATA sections arrives in pieces.
+            if (text.empty() && !joined)
+            {
+                text = _reader->text();
+                continue;
+            }
+            if (!joined)
+            {
+                _joinedText.assign(text);
+                joined = true;
+            }
+            _joinedText.append(_reader->text());
+            continue;
+        }
+        if (_token == XmlReader::Token::EndElement)
+            break;
+        fail("<" + elementName + "> holds <" + std::string(_reader->name()) +
+             "> where only text is allowed");
+    }
+    return joined ? std::string_view(_joinedText) : text;
+}
+
+void XmlCursor::skipElement()
+{
+    std::size_t depth = 1;
+    while (depth > 0)
+    {
+        nextTag();
+        if (atStart())
+            ++depth;
+        else
+            --depth;
+    }
+}
+
+void XmlCursor::fail(const std::string& reason) const
+{
+    throwMalformedXml(_where, reason + " (near byte " + std::to_string(_reader->offset()) + ")");
+}
+
+void XmlCursor::unexpected(std::string_view expected) const
+{
+    std::string found;
+    if (_token == XmlReader::Token::StartElement)
+        found = "<" + std::string(_reader->name()) + ">";
+    else if (_token == XmlReader::Token::EndElement)
+        found = "</" + std::string(_reader->name()) + ">";
+    else
+        found = "the end of the document";
+    fail("expected " + std::string(expected) + " but found " + found);
+}
+
+}  // namespace ClientDetail
+}  // namespace Pegasus

@@ -1,0 +1,67 @@
+#ifndef Pegasus_Client_Codec_XmlCursor_h
+#define Pegasus_Client_Codec_XmlCursor_h
+
+#include "../xml/XmlReader.h"
+
+#include <memory>
+#include <string>
+#include <string_view>
+
+namespace Pegasus {
+namespace ClientDetail {
+
+// Element-level navigation over an XmlReader for the CIM-XML decoder:
+// moves from tag to tag, checks names, reads attributes and character data,
+// and reports every mismatch as a CIMClientXmlException naming the server
+// and the byte offset.
+class XmlCursor
+{
+public:
+    // Parses `document` in place; `where` is "host:port" for messages.
+    XmlCursor(std::string& document, std::string where);
+
+    // Moves to the next start or end tag, skipping character data.
+    void nextTag();
+
+    bool atStart() const { return _token == XmlReader::Token::StartElement; }
+    bool atStart(std::string_view name) const { return atStart() && _reader->name() == name; }
+    bool atEnd(std::string_view name) const
+    {
+        return _token == XmlReader::Token::EndElement && _reader->name() == name;
+    }
+    std::string_view name() const { return _reader->name(); }
+
+    // nextTag(), then the tag must be the start of `name` (or its end).
+    void enter(std::string_view name);
+    void leave(std::string_view name);
+
+    std::string_view requiredAttribute(std::string_view attribute) const;
+    bool attribute(std::string_view attribute, std::string_view& value) const
+    {
+        return _reader->attribute(attribute, value);
+    }
+
+    // At the start of a text-only element: returns its character data and
+    // leaves the cursor at its end tag. The view stays valid until the next
+    // call of this function.
+    std::string_view readText();
+
+    // At the start of an element: moves to its end tag, skipping its content.
+    void skipElement();
+
+    [[noreturn]] void fail(const std::string& reason) const;
+    [[noreturn]] void unexpected(std::string_view expected) const;
+
+    const std::string& where() const { return _where; }
+
+private:
+    std::string _where;
+    std::unique_ptr<XmlReader> _reader;
+    XmlReader::Token _token = XmlReader::Token::EndOfDocument;
+    std::string _joinedText;
+};
+
+}  // namespace ClientDetail
+}  // namespace Pegasus
+
+#endif

@@ -1,0 +1,78 @@
+#ifndef Pegasus_Client_Transport_HttpTransport_h
+#define Pegasus_Client_Transport_HttpTransport_h
+
+#include "HttpMessage.h"
+
+#include <chrono>
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+namespace Pegasus {
+namespace ClientDetail {
+
+struct TlsSettings
+{
+    bool enabled = false;
+    // Verify the server's certificate chain. Host names are not matched,
+    // as OpenPegasus does not match them either.
+    bool verifyPeer = false;
+    // CA file or directory used when verifyPeer is set; empty means the
+    // system's default store.
+    std::string trustStore;
+};
+
+struct Endpoint
+{
+    std::string host;
+    std::uint32_t port = 0;
+    TlsSettings tls;
+
+    // "host:port", the form used in every message about this endpoint.
+    std::string describe() const;
+};
+
+struct TransportStats
+{
+    // TCP connections opened since the transport was created.
+    std::size_t connectionsOpened = 0;
+    std::size_t requestsSent = 0;
+};
+
+constexpr std::size_t kDefaultResponseLimit = std::size_t{256} * 1024 * 1024;
+
+// One keep-alive HTTP/1.1 connection to one CIM server. Every failure is
+// raised as the Pegasus exception for its kind, naming the endpoint:
+// CannotConnectException (refused, unreachable, TLS handshake),
+// ConnectionTimeoutException, CIMClientMalformedHTTPException (broken or
+// truncated response) and CIMClientResponseTooLargeException.
+class HttpTransport
+{
+public:
+    virtual ~HttpTransport() = default;
+
+    // Opens the connection now, so an unreachable server fails here.
+    virtual void open(const Endpoint& endpoint, std::chrono::milliseconds timeout) = 0;
+
+    // Sends one request on the open connection (reopening it if the server
+    // closed it in between) and reads the whole response within `timeout`.
+    virtual HttpResponse post(const std::string& path, const HttpRequest& request,
+                              std::chrono::milliseconds timeout) = 0;
+
+    virtual void close() = 0;
+    virtual bool isOpen() const = 0;
+
+    // Largest response body accepted; a larger one ends the request.
+    virtual void setResponseLimit(std::size_t bytes) = 0;
+
+    virtual TransportStats stats() const = 0;
+};
+
+// The transport of this platform (libcurl on Linux).
+std::unique_ptr<HttpTransport> createHttpTransport();
+
+}  // namespace ClientDetail
+}  // namespace Pegasus
+
+#endif

@@ -1,0 +1,55 @@
+#ifndef Pegasus_Client_Xml_XmlReader_h
+#define Pegasus_Client_Xml_XmlReader_h
+
+#include <cstddef>
+#include <memory>
+#include <string>
+#include <string_view>
+
+namespace Pegasus {
+namespace ClientDetail {
+
+// Forward-only view of an XML document, one token at a time. The CIM-XML
+// decoder sees nothing but this interface, so each platform can supply its
+// own parser (pugixml here, XmlLite on Windows).
+class XmlReader
+{
+public:
+    enum class Token { StartElement, EndElement, Text, EndOfDocument };
+
+    virtual ~XmlReader() = default;
+
+    // Advances to the next token. Comments, processing instructions and the
+    // declaration are skipped. An empty element yields StartElement followed
+    // by EndElement.
+    virtual Token next() = 0;
+
+    // Name of the element of the current StartElement or EndElement token.
+    virtual std::string_view name() const = 0;
+
+    // Character data of the current Text token, entities already decoded.
+    virtual std::string_view text() const = 0;
+
+    // Attribute of the element of the current StartElement token.
+    virtual bool attribute(std::string_view attributeName,
+                           std::string_view& value) const = 0;
+
+    // Byte offset of the current token in the document, for messages.
+    virtual std::size_t offset() const = 0;
+};
+
+// Thrown by readers when the document is not well-formed XML.
+struct XmlSyntaxError
+{
+    std::string description;
+    std::size_t offset;
+};
+
+// Parses the document held in `document` (which is modified in place and
+// must outlive the reader). Throws XmlSyntaxError.
+std::unique_ptr<XmlReader> openXmlReader(std::string& document);
+
+}  // namespace ClientDetail
+}  // namespace Pegasus
+
+#endif
