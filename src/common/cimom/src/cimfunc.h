@@ -1,4 +1,5 @@
 #pragma once
+#include <functional>
 #include <map>
 #include <string>
 #include <utility>
@@ -7,7 +8,6 @@
 #include <Pegasus/Client/CIMClient.h>
 #include <Pegasus/Common/Array.h>
 #include <Pegasus/Common/CIMInstance.h>
-#include <Pegasus/Common/CIMKeyBinding.h>
 #include <Pegasus/Common/CIMName.h>
 #include <Pegasus/Common/CIMObject.h>
 #include <Pegasus/Common/CIMObjectPath.h>
@@ -84,8 +84,16 @@ private:
     void InitClient();
     int Connect();
     static int ConnectCimserver(Pegasus::CIMClient* client, const Quillet::QuilletConnection::ConnectionInfo& info);
+    // In-band: the local CIM server, reached through the client library's connectLocal().
+    static int ConnectLocalCimserver(Pegasus::CIMClient* client);
+    // Up to three attempts with a pause after each failure. `connectOnce` connects the
+    // client, or returns false when it must not even try.
+    static int RunConnectAttempts(Pegasus::CIMClient* client,
+                                  const std::function<bool(Pegasus::CIMClient&)>& connectOnce);
 
     Pegasus::CIMNamespaceName nameSpace;
     Pegasus::CIMClient* client;
     Quillet::QuilletConnection::ConnectionInfo connectionInfo;
+    // Built without a connection description: talks to the local CIM server.
+    bool inBand;
 };
