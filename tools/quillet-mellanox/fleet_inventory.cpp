@@ -55,9 +55,11 @@ void Inventory(const ToolOptions& options, const std::string& password, LogForwa
 
 std::string JsonLine(const HostResult& result)
 {
-    nlohmann::json line = InventoryDocument(result.status, result.info);
-    line["host"] = result.server.host;
-    line["port"] = result.server.port;
+    nlohmann::ordered_json line = {{"host", result.server.host}, {"port", result.server.port}};
+    const nlohmann::ordered_json inventory = InventoryDocument(result.status, result.info);
+    for (const auto& [key, value] : inventory.items()) {
+        line[key] = value;
+    }
     if (!result.error.empty()) {
         line["error"] = result.error;
     }

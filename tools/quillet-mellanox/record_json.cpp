@@ -2,7 +2,7 @@
 
 namespace Quillet::Cli {
 
-nlohmann::json InventoryDocument(int status, const Quillet::Mellanox::StructuredInfo_& info)
+nlohmann::ordered_json InventoryDocument(int status, const Quillet::Mellanox::StructuredInfo_& info)
 {
     return {{"status", status},
             {"pci_devices", info.pci_devices},
@@ -10,30 +10,30 @@ nlohmann::json InventoryDocument(int status, const Quillet::Mellanox::Structured
             {"software_identities", info.software_identities}};
 }
 
-nlohmann::json IdentitiesDocument(int status, const std::vector<Quillet::QLOptions::SoftwareIdentity_>& identities)
+nlohmann::ordered_json IdentitiesDocument(int status, const std::vector<Quillet::QLOptions::SoftwareIdentity_>& identities)
 {
     return {{"status", status}, {"software_identities", identities}};
 }
 
-nlohmann::json DiagnosticNamesDocument(int status, const std::vector<std::string>& names)
+nlohmann::ordered_json DiagnosticNamesDocument(int status, const std::vector<std::string>& names)
 {
     return {{"status", status}, {"names", names}};
 }
 
-nlohmann::json DiagnosticRunDocument(int status, const std::string& name,
+nlohmann::ordered_json DiagnosticRunDocument(int status, const std::string& name,
                                      const Quillet::QuilletIHV::DiagnosticRecord_& record)
 {
     return {{"status", status}, {"name", name}, {"record", record}};
 }
 
-nlohmann::json RawDataDocument(int status, const std::vector<Quillet::QuilletIHV::RawData_>& records)
+nlohmann::ordered_json RawDataDocument(int status, const std::vector<Quillet::QuilletIHV::RawData_>& records)
 {
     return {{"status", status}, {"raw_data", records}};
 }
 
-std::string ToJsonText(const nlohmann::json& document, int indent)
+std::string ToJsonText(const nlohmann::ordered_json& document, int indent)
 {
-    return document.dump(indent, ' ', false, nlohmann::json::error_handler_t::replace);
+    return document.dump(indent, ' ', false, nlohmann::ordered_json::error_handler_t::replace);
 }
 
 }  // namespace Quillet::Cli

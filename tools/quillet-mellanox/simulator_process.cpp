@@ -26,6 +26,9 @@ const int kDrainPollMilliseconds = 200;
 std::vector<std::string> SimulatorArguments(const SimulatorSettings& settings)
 {
     std::vector<std::string> arguments{settings.executable, "--port", "0"};
+    if (!settings.echoOutput) {
+        arguments.push_back("--quiet");
+    }
     if (!settings.fixture.empty()) {
         arguments.insert(arguments.end(), {"--fixture", settings.fixture});
     }

@@ -1,0 +1,153 @@
+#include "tool_run.h"
+
+#include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/socket.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+namespace cli_test {
+namespace {
+
+void ReadBoth(int outFd, int errFd, std::string& out, std::string& err)
+{
+    pollfd fds[2] = {{outFd, POLLIN, 0}, {errFd, POLLIN, 0}};
+    std::string* sinks[2] = {&out, &err};
+    int open = 2;
+    while (open > 0) {
+        if (poll(fds, 2, -1) < 0) {
+            if (errno == EINTR) continue;
+            return;
+        }
+        for (int i = 0; i < 2; ++i) {
+            if (fds[i].fd < 0 || fds[i].revents == 0) continue;
+            char buffer[65536];
+            const ssize_t got = read(fds[i].fd, buffer, sizeof buffer);
+            if (got > 0) {
+                sinks[i]->append(buffer, static_cast<size_t>(got));
+            } else if (got == 0 || errno != EINTR) {
+                close(fds[i].fd);
+                fds[i].fd = -1;
+                --open;
+            }
+        }
+    }
+}
+
+}  // namespace
+
+nlohmann::json ToolRun::Json() const
+{
+    nlohmann::json document = nlohmann::json::parse(out, nullptr, false);
+    EXPECT_FALSE(document.is_discarded()) << "stdout is not one JSON document\n" << Describe();
+    return document.is_discarded() ? nlohmann::json() : document;
+}
+
+std::vector<nlohmann::json> ToolRun::JsonLines() const
+{
+    std::vector<nlohmann::json> lines;
+    std::istringstream in(out);
+    std::string line;
+    while (std::getline(in, line)) {
+        nlohmann::json document = nlohmann::json::parse(line, nullptr, false);
+        EXPECT_FALSE(document.is_discarded()) << "not a JSON line: " << line;
+        lines.push_back(document);
+    }
+    return lines;
+}
+
+std::string ToolRun::Describe() const
+{
+    return "exit code " + std::to_string(exitCode) + "\n--- stdout\n" + out.substr(0, 4000) + "\n--- stderr\n" +
+           err.substr(0, 4000);
+}
+
+ToolRun RunTool(const std::vector<std::string>& arguments, const RunSettings& settings)
+{
+    std::vector<std::string> argvText{QUILLET_MELLANOX_TOOL};
+    argvText.insert(argvText.end(), arguments.begin(), arguments.end());
+    std::vector<char*> argv;
+    for (std::string& text : argvText) argv.push_back(text.data());
+    argv.push_back(nullptr);
+
+    int in[2], out[2], err[2];
+    if (pipe(in) != 0 || pipe(out) != 0 || pipe(err) != 0) {
+        ADD_FAILURE() << "pipe: " << std::strerror(errno);
+        return ToolRun();
+    }
+    const pid_t pid = fork();
+    if (pid == 0) {
+        dup2(in[0], STDIN_FILENO);
+        dup2(out[1], STDOUT_FILENO);
+        dup2(err[1], STDERR_FILENO);
+        for (int fd : {in[0], in[1], out[0], out[1], err[0], err[1]}) close(fd);
+        for (const auto& [name, value] : settings.environment) setenv(name.c_str(), value.c_str(), 1);
+        execv(argv[0], argv.data());
+        _exit(127);
+    }
+    close(in[0]);
+    close(out[1]);
+    close(err[1]);
+    // The input is small: the pipe holds it without the child reading.
+    signal(SIGPIPE, SIG_IGN);
+    if (!settings.input.empty() && write(in[1], settings.input.data(), settings.input.size()) < 0) {
+        ADD_FAILURE() << "writing the child's stdin: " << std::strerror(errno);
+    }
+    close(in[1]);
+
+    ToolRun run;
+    ReadBoth(out[0], err[0], run.out, run.err);
+    int status = 0;
+    waitpid(pid, &status, 0);
+    run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    return run;
+}
+
+TempDirectory::TempDirectory()
+{
+    std::string pattern = (std::filesystem::temp_directory_path() / "quillet-cli-XXXXXX").string();
+    if (mkdtemp(pattern.data()) == nullptr) {
+        ADD_FAILURE() << "mkdtemp: " << std::strerror(errno);
+    }
+    m_path_ = pattern;
+}
+
+TempDirectory::~TempDirectory()
+{
+    std::error_code ignored;
+    std::filesystem::remove_all(m_path_, ignored);
+}
+
+std::string TempDirectory::WriteFile(const std::string& name, const std::string& content) const
+{
+    const std::string path = m_path_ + "/" + name;
+    std::ofstream(path, std::ios::binary) << content;
+    return path;
+}
+
+uint16_t UnusedLoopbackPort()
+{
+    const int fd = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    address.sin_port = 0;
+    socklen_t length = sizeof address;
+    if (bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
+        getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
+        ADD_FAILURE() << "cannot reserve a loopback port: " << std::strerror(errno);
+    }
+    close(fd);
+    return ntohs(address.sin_port);
+}
+
+}  // namespace cli_test
