@@ -1,0 +1,26 @@
+#include "WinErrorText.h"
+
+#include <windows.h>
+
+namespace Pegasus {
+namespace ClientDetail {
+
+std::string windowsErrorText(unsigned long code, const char* moduleName)
+{
+    const HMODULE module = moduleName ? GetModuleHandleA(moduleName) : nullptr;
+    const DWORD sources = FORMAT_MESSAGE_FROM_SYSTEM | (module ? FORMAT_MESSAGE_FROM_HMODULE : 0);
+    char* text = nullptr;
+    const DWORD length = FormatMessageA(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_IGNORE_INSERTS | sources, module, code,
+        MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), reinterpret_cast<char*>(&text), 0, nullptr);
+    std::string message = length && text ? std::string(text, length) : std::string();
+    if (text)
+        LocalFree(text);
+    while (!message.empty() && (message.back() == '\n' || message.back() == '\r' ||
+                                message.back() == ' ' || message.back() == '.'))
+        message.pop_back();
+    return message;
+}
+
+}  // namespace ClientDetail
+}  // namespace Pegasus
