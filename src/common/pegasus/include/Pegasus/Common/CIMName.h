@@ -19,6 +19,7 @@ public:
     // Throw InvalidNameException unless legal(name).
     CIMName(const String& name);
     CIMName(const char* name);
+    CIMName(const CIMName& name);
 
     CIMName& operator=(const CIMName& name);
     CIMName& operator=(const String& name);
@@ -56,6 +57,7 @@ public:
     // '/' is dropped.
     CIMNamespaceName(const String& name);
     CIMNamespaceName(const char* name);
+    CIMNamespaceName(const CIMNamespaceName& name);
 
     CIMNamespaceName& operator=(const CIMNamespaceName& name);
     CIMNamespaceName& operator=(const String& name);
