@@ -1,0 +1,66 @@
+// connectLocal(): the default local endpoint, the override variable and
+// what it refuses.
+
+#include <Pegasus/Client/CIMClient.h>
+
+#include "CIMClientInspector.h"
+#include "LocalServer.h"
+#include "ReplayServer.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+using namespace Pegasus;
+using namespace Pegasus::ClientDetail;
+
+TEST(LocalServer, DefaultsToPlainHttpOnLoopback5988)
+{
+    Endpoint endpoint = localServerEndpoint("");
+    EXPECT_EQ(endpoint.host, "127.0.0.1");
+    EXPECT_EQ(endpoint.port, 5988u);
+    EXPECT_FALSE(endpoint.tls.enabled);
+}
+
+TEST(LocalServer, UrlsSelectSchemeHostAndPort)
+{
+    Endpoint https = localServerEndpoint("https://127.0.0.1:15989/");
+    EXPECT_TRUE(https.tls.enabled);
+    EXPECT_FALSE(https.tls.verifyPeer);
+    EXPECT_EQ(https.port, 15989u);
+    Endpoint v6 = localServerEndpoint("http://[::1]:7000");
+    EXPECT_EQ(v6.host, "::1");
+    EXPECT_EQ(v6.port, 7000u);
+    EXPECT_EQ(localServerEndpoint("https://localhost").port, 5989u);
+}
+
+TEST(LocalServer, UnusableUrlsAreRefusedWithTheVariableNamed)
+{
+    for (const char* url : {"ftp://127.0.0.1:1", "http://:80", "http://127.0.0.1:0", "http://h:99999",
+                            "http://h:12x"})
+    {
+        SCOPED_TRACE(url);
+        try
+        {
+            localServerEndpoint(url);
+            ADD_FAILURE() << "accepted";
+        }
+        catch (const CannotConnectException& e)
+        {
+            EXPECT_NE(std::string(e.getMessage().getCString()).find("QUILLET_CIMSERVER_LOCAL"),
+                      std::string::npos);
+        }
+    }
+}
+
+TEST(LocalServer, ConnectLocalFollowsTheVariable)
+{
+    ReplayServer server({});
+    const std::string url = "http://127.0.0.1:" + std::to_string(server.port());
+    ::setenv(kLocalServerVariable, url.c_str(), 1);
+    CIMClient client;
+    client.connectLocal();
+    ::unsetenv(kLocalServerVariable);
+    EXPECT_EQ(CIMClientInspector::stats(client).connectionsOpened, 1u);
+    EXPECT_THROW(client.connectLocal(), AlreadyConnectedException);
+}
