@@ -21,9 +21,10 @@ struct ValueSyntaxError
 // Maps a CIM-XML TYPE/PARAMTYPE name ("uint16", "reference", ...).
 bool parseCimTypeName(std::string_view name, CIMType& type);
 
+// An empty view may carry no pointer at all, which String refuses.
 inline String makeString(std::string_view utf8)
 {
-    return String(utf8.data(), static_cast<Uint32>(utf8.size()));
+    return utf8.empty() ? String() : String(utf8.data(), static_cast<Uint32>(utf8.size()));
 }
 
 // Text of one VALUE element turned into a value of `type` (not reference).
