@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <stdexcept>
@@ -34,6 +35,22 @@ unsigned CountOpenHandles()
         }
     }
     return open;
+}
+
+ScopedEnvironmentVariable::ScopedEnvironmentVariable(const std::string& name, const std::string& value)
+    : m_name_(name), m_was_set_(std::getenv(name.c_str()) != nullptr)
+{
+    if (m_was_set_) {
+        m_previous_ = std::getenv(name.c_str());
+    }
+    // _putenv_s changes the C runtime's copy and the process's own block alike.
+    _putenv_s(name.c_str(), value.c_str());
+}
+
+ScopedEnvironmentVariable::~ScopedEnvironmentVariable()
+{
+    // An empty value removes the variable.
+    _putenv_s(m_name_.c_str(), m_was_set_ ? m_previous_.c_str() : "");
 }
 
 ScratchDirectory::ScratchDirectory()

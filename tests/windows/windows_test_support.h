@@ -15,6 +15,21 @@ std::string BuiltFile(const std::string& name);
 // answers 0 under Wine, so the handle table is probed instead).
 unsigned CountOpenHandles();
 
+// Sets an environment variable for this process and the children it starts
+// (and for getenv in every module of it); restores the earlier state when it goes.
+class ScopedEnvironmentVariable {
+public:
+    ScopedEnvironmentVariable(const std::string& name, const std::string& value);
+    ~ScopedEnvironmentVariable();
+    ScopedEnvironmentVariable(const ScopedEnvironmentVariable&) = delete;
+    ScopedEnvironmentVariable& operator=(const ScopedEnvironmentVariable&) = delete;
+
+private:
+    std::string m_name_;
+    bool m_was_set_;
+    std::string m_previous_;
+};
+
 // A fresh directory under the system's temporary directory, removed with
 // everything in it when the object goes.
 class ScratchDirectory {
