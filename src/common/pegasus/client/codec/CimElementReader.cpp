@@ -7,6 +7,7 @@
 #include <Pegasus/Common/CIMQualifier.h>
 #include <Pegasus/Common/Exception.h>
 
+#include <memory>
 #include <vector>
 
 namespace Pegasus {
@@ -76,7 +77,7 @@ CIMValue scalarFromText(XmlCursor& cursor, CIMType type, std::string_view text)
 CIMValue readValueArray(XmlCursor& cursor, CIMType type)
 {
     std::vector<std::string_view> texts;
-    std::vector<std::string> joined;  // keeps pieces readText could not hand out as views
+    std::vector<std::unique_ptr<std::string>> joined;  // owners of texts readText joined
     for (;;)
     {
         cursor.nextTag();
@@ -84,7 +85,13 @@ CIMValue readValueArray(XmlCursor& cursor, CIMType type)
             break;
         if (cursor.atStart("VALUE"))
         {
-            joined.emplace_back(cursor.readText());
+            std::string_view text = cursor.readText();
+            if (cursor.textIsTransient())
+            {
+                joined.push_back(std::make_unique<std::string>(text));
+                text = *joined.back();
+            }
+            texts.push_back(text);
             continue;
         }
         if (cursor.atStart("VALUE.NULL"))
@@ -94,9 +101,6 @@ CIMValue readValueArray(XmlCursor& cursor, CIMType type)
         }
         cursor.unexpected("<VALUE> in <VALUE.ARRAY>");
     }
-    texts.reserve(joined.size());
-    for (const std::string& text : joined)
-        texts.emplace_back(text);
     try
     {
         return parseArrayValue(type, texts);

@@ -82,6 +82,7 @@ std::string_view XmlCursor::readText()
         fail("<" + elementName + "> holds <" + std::string(_reader->name()) +
              "> where only text is allowed");
     }
+    _textJoined = joined;
     return joined ? std::string_view(_joinedText) : text;
 }
 

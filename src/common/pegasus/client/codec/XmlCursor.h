@@ -42,9 +42,11 @@ public:
     }
 
     // At the start of a text-only element: returns its character data and
-    // leaves the cursor at its end tag. The view stays valid until the next
-    // call of this function.
+    // leaves the cursor at its end tag. The view points into the document,
+    // valid as long as the cursor, unless textIsTransient() says that it
+    // was joined from pieces; then it is valid until the next readText().
     std::string_view readText();
+    bool textIsTransient() const { return _textJoined; }
 
     // At the start of an element: moves to its end tag, skipping its content.
     void skipElement();
@@ -59,6 +61,7 @@ private:
     std::unique_ptr<XmlReader> _reader;
     XmlReader::Token _token = XmlReader::Token::EndOfDocument;
     std::string _joinedText;
+    bool _textJoined = false;
 };
 
 }  // namespace ClientDetail

@@ -44,6 +44,7 @@ public:
             switch (_node.type())
             {
                 case pugi::node_element:
+                    _name = _node.name();
                     return _leaving ? Token::EndElement : Token::StartElement;
                 case pugi::node_pcdata:
                 case pugi::node_cdata:
@@ -54,7 +55,7 @@ public:
         }
     }
 
-    std::string_view name() const override { return _node.name(); }
+    std::string_view name() const override { return _name; }
 
     std::string_view text() const override { return _node.value(); }
 
@@ -63,7 +64,7 @@ public:
     {
         for (pugi::xml_attribute a = _node.first_attribute(); a; a = a.next_attribute())
         {
-            if (attributeName == a.name())
+            if (sameName(a.name(), attributeName))
             {
                 value = a.value();
                 return true;
@@ -118,8 +119,20 @@ private:
         return true;
     }
 
+    // Compares without measuring the stored name first.
+    static bool sameName(const char* stored, std::string_view wanted)
+    {
+        for (char c : wanted)
+        {
+            if (*stored++ != c)
+                return false;
+        }
+        return *stored == '\0';
+    }
+
     pugi::xml_document _document;
     pugi::xml_node _node;
+    std::string_view _name;
     bool _leaving = false;
     bool _started = false;
 };
