@@ -12,6 +12,14 @@ shift || true
 build_dir="$(realpath -m "$build_dir")"  # Wine wants an absolute prefix
 native_build="${QUILLET_NATIVE_BUILD:-$root/build}"
 
+# The DLL's tests talk to the Linux simulator (a native program).
+if [[ ! -x "$native_build/bin/mlnx-cimsim" ]]; then
+  if [[ ! -f "$native_build/CMakeCache.txt" ]]; then
+    cmake -S "$root" -B "$native_build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+  fi
+  cmake --build "$native_build" -j"$(nproc)" --target mlnx-cimsim
+fi
+
 cmake -S "$root" -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-mingw64.cmake" \
   -DQUILLET_NATIVE_BUILD="$native_build" "$@" >/dev/null
