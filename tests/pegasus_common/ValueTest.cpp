@@ -1,0 +1,182 @@
+// CIMValue: typed storage with set/get for every CIM type, null values,
+// type checks, and the toString() renderings the module prints.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+#include <string>
+
+#include <Pegasus/Common/CIMInstance.h>
+#include <Pegasus/Common/CIMValue.h>
+
+using namespace Pegasus;
+
+namespace {
+
+std::string text(const CIMValue& value)
+{
+    return std::string(static_cast<const char*>(value.toString().getCString()));
+}
+
+template<class T>
+void expectRoundTrip(const T& x, CIMType type)
+{
+    CIMValue value(x);
+    EXPECT_EQ(value.getType(), type);
+    EXPECT_FALSE(value.isArray());
+    EXPECT_FALSE(value.isNull());
+    T back{};
+    value.get(back);
+    EXPECT_TRUE(back == x) << cimTypeToString(type);
+
+    Array<T> items;
+    items.append(x);
+    items.append(x);
+    CIMValue array(items);
+    EXPECT_EQ(array.getType(), type);
+    EXPECT_TRUE(array.isArray());
+    EXPECT_EQ(array.getArraySize(), 2u);
+    Array<T> itemsBack;
+    array.get(itemsBack);
+    EXPECT_EQ(itemsBack.size(), 2u);
+}
+
+TEST(CIMValueTypes, EveryTypeStoresAndReturnsItsValue)
+{
+    expectRoundTrip(Boolean(true), CIMTYPE_BOOLEAN);
+    expectRoundTrip(Uint8(200), CIMTYPE_UINT8);
+    expectRoundTrip(Sint8(-100), CIMTYPE_SINT8);
+    expectRoundTrip(Uint16(65535), CIMTYPE_UINT16);
+    expectRoundTrip(Sint16(-32768), CIMTYPE_SINT16);
+    expectRoundTrip(Uint32(4000000000u), CIMTYPE_UINT32);
+    expectRoundTrip(Sint32(-2000000000), CIMTYPE_SINT32);
+    expectRoundTrip(Uint64(18446744073709551615ULL), CIMTYPE_UINT64);
+    expectRoundTrip(Sint64(-9223372036854775807LL - 1), CIMTYPE_SINT64);
+    expectRoundTrip(Real32(1.5f), CIMTYPE_REAL32);
+    expectRoundTrip(Real64(-2.25), CIMTYPE_REAL64);
+    expectRoundTrip(Char16(0xE9), CIMTYPE_CHAR16);
+    expectRoundTrip(String("r\xC3\xA9seau"), CIMTYPE_STRING);
+    expectRoundTrip(CIMDateTime("20240115103000.123456+060"), CIMTYPE_DATETIME);
+    expectRoundTrip(CIMObjectPath("Cls.k=\"v\""), CIMTYPE_REFERENCE);
+}
+
+TEST(CIMValueTypes, GetOfAnotherTypeThrowsAndNullLeavesTheTargetAlone)
+{
+    CIMValue value(Uint16(5));
+    Uint32 wide = 7;
+    EXPECT_THROW(value.get(wide), TypeMismatchException);
+    Array<Uint16> array;
+    EXPECT_THROW(value.get(array), TypeMismatchException);
+
+    CIMValue null(CIMTYPE_UINT32, false);
+    EXPECT_TRUE(null.isNull());
+    null.get(wide);
+    EXPECT_EQ(wide, 7u);
+
+    CIMValue byDefault;
+    EXPECT_TRUE(byDefault.isNull());
+    EXPECT_EQ(byDefault.getType(), CIMTYPE_BOOLEAN);
+    EXPECT_FALSE(byDefault.isArray());
+}
+
+TEST(CIMValueTypes, SetChangesTypeAndCopiesStayApart)
+{
+    CIMValue value(Uint8(1));
+    CIMValue copy(value);
+    value.set(String("now text"));
+    EXPECT_EQ(value.getType(), CIMTYPE_STRING);
+    EXPECT_EQ(copy.getType(), CIMTYPE_UINT8);
+    value.setNullValue(CIMTYPE_DATETIME, true);
+    EXPECT_TRUE(value.isNull());
+    EXPECT_TRUE(value.isArray());
+    EXPECT_EQ(value.getType(), CIMTYPE_DATETIME);
+    EXPECT_EQ(value.getArraySize(), 0u);
+    value.clear();
+    EXPECT_EQ(value.getType(), CIMTYPE_BOOLEAN);
+}
+
+TEST(CIMValueTypes, EqualityNeedsSameTypeArrayFlagAndValue)
+{
+    EXPECT_TRUE(CIMValue(Uint16(3)) == CIMValue(Uint16(3)));
+    EXPECT_FALSE(CIMValue(Uint16(3)) == CIMValue(Uint32(3)));
+    EXPECT_FALSE(CIMValue(Uint16(3)) == CIMValue(CIMTYPE_UINT16, false));
+    EXPECT_TRUE(CIMValue(CIMTYPE_STRING, true) == CIMValue(CIMTYPE_STRING, true));
+    EXPECT_TRUE(CIMValue(CIMObjectPath("A.k=1")) == CIMValue(CIMObjectPath("a.K=1")));
+    EXPECT_TRUE(CIMValue(Uint16(3)).typeCompatible(CIMValue(CIMTYPE_UINT16, false)));
+}
+
+TEST(CIMValueText, ScalarsRenderAsOpenPegasusDoes)
+{
+    EXPECT_EQ(text(CIMValue(true)), "TRUE");
+    EXPECT_EQ(text(CIMValue(false)), "FALSE");
+    EXPECT_EQ(text(CIMValue(Sint8(-128))), "-128");
+    EXPECT_EQ(text(CIMValue(Uint64(100000000000ULL))), "100000000000");
+    EXPECT_EQ(text(CIMValue(Sint64(-9223372036854775807LL - 1))), "-9223372036854775808");
+    EXPECT_EQ(text(CIMValue(Real64(1.5))), "1.5000000000000000e+00");
+    EXPECT_EQ(text(CIMValue(Real64(-12345.678))), "-1.2345678000000000e+04");
+    EXPECT_EQ(text(CIMValue(Real64(1e-300))), "1.0000000000000000e-300");
+    // real32 is widened first, so its binary approximation shows.
+    EXPECT_EQ(text(CIMValue(Real32(0.1f))), "1.0000000149011612e-01");
+    EXPECT_EQ(text(CIMValue(Char16(0xE9))), "\xC3\xA9");
+    EXPECT_EQ(text(CIMValue(String(" two  blanks\r\n"))), " two  blanks\r\n");
+    EXPECT_EQ(text(CIMValue(CIMDateTime("20210101000000.******+000"))), "20210101000000.******+000");
+    EXPECT_EQ(text(CIMValue(CIMObjectPath("//vm/root/cimv2:Cls.b=\"x\",a=TRUE"))),
+        "//vm/root/cimv2:Cls.a=TRUE,b=\"x\"");
+}
+
+TEST(CIMValueText, NullAndEmptyRenderAsNothing)
+{
+    EXPECT_EQ(text(CIMValue()), "");
+    EXPECT_EQ(text(CIMValue(CIMTYPE_UINT16, true)), "");
+    EXPECT_EQ(text(CIMValue(Array<String>())), "");
+    EXPECT_EQ(text(CIMValue(String())), "");
+}
+
+TEST(CIMValueText, ArrayElementsAreEachFollowedByOneBlank)
+{
+    Array<Uint16> status;
+    status.append(2);
+    status.append(32768);
+    EXPECT_EQ(text(CIMValue(status)), "2 32768 ");
+
+    Array<String> descriptions;
+    descriptions.append("OK");
+    descriptions.append("Link degraded");
+    descriptions.append("");
+    EXPECT_EQ(text(CIMValue(descriptions)), "OK Link degraded  ");
+
+    Array<Boolean> flags;
+    flags.append(true);
+    flags.append(false);
+    EXPECT_EQ(text(CIMValue(flags)), "TRUE FALSE ");
+
+    Array<Real32> reals;
+    reals.append(2.0f);
+    EXPECT_EQ(text(CIMValue(reals)), "2.0000000000000000e+00 ");
+}
+
+TEST(CIMValueText, NulInsideAStringEndsTheText)
+{
+    Char16 units[] = {'a', 0, 'b'};
+    EXPECT_EQ(text(CIMValue(String(units, 3))), "a");
+}
+
+TEST(CIMValueObjects, EmbeddedInstancesAreCopiedWhenStored)
+{
+    CIMInstance embedded(CIMName("Inner"));
+    embedded.addProperty(CIMProperty(CIMName("Size"), CIMValue(Uint32(1))));
+    CIMValue value(embedded);
+    EXPECT_EQ(value.getType(), CIMTYPE_INSTANCE);
+    embedded.addProperty(CIMProperty(CIMName("Later"), CIMValue(true)));
+
+    CIMInstance stored;
+    value.get(stored);
+    EXPECT_EQ(stored.getPropertyCount(), 1u);
+    EXPECT_EQ(text(value), "instance of Inner\n{\n    Size = 1;\n};\n");
+    EXPECT_THROW(CIMValue{CIMInstance()}, UninitializedObjectException);
+
+    CIMValue object{CIMObject(stored)};
+    EXPECT_EQ(object.getType(), CIMTYPE_OBJECT);
+}
+
+}  // namespace
