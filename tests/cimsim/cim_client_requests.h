@@ -1,0 +1,39 @@
+#pragma once
+// CIM-XML requests written out by hand, the way OpenPegasus's client and wbemcli
+// send them, so tests see the simulator's answers byte for byte.
+
+#include "cimsim/cimsim_process.h"
+#include "cimsim/http_connection.h"
+
+#include <string>
+#include <vector>
+
+namespace cimsim_test {
+
+struct IntrinsicCall {
+    std::string operation;
+    std::string nameSpace = "root/cimv2";
+    std::vector<std::string> parameters;  // IPARAMVALUE elements
+};
+
+std::string classNameParameter(const std::string& className);
+std::string flagParameter(const std::string& name, bool value);
+std::string instanceNameParameter(const std::string& instanceNameXml);
+// INSTANCENAME element with string keys, in the order given.
+std::string instanceNameXml(const std::string& className, const std::vector<std::pair<std::string, std::string>>& keys);
+
+std::string intrinsicBody(const IntrinsicCall& call);
+std::string methodBody(const std::string& method, const std::string& nameSpace, const std::string& instanceNameXml,
+                       const std::string& parameterValues);
+
+// Headers as OpenPegasus's client writes them; trailers adds "TE: chunked, trailers".
+std::string cimPost(const std::string& cimMethod, const std::string& cimObject, const std::string& body,
+                    bool trailers, const std::vector<std::string>& extraHeaders = {});
+
+// One request on a fresh connection to the simulator.
+mlnx_cimsim::testing::HttpResponse send(const mlnx_cimsim::testing::CimSimProcess& sim, const std::string& request);
+
+std::string enumerateInstances(const std::string& className, bool includeQualifiers = false,
+                               bool deepInheritance = true);
+
+}  // namespace cimsim_test

@@ -1,0 +1,172 @@
+#include "server/connection_handler.h"
+
+#include "server/basic_auth.h"
+#include "server/cim_http_handler.h"
+#include "server/control_interface.h"
+#include "server/request_log.h"
+#include "wire/http_framing.h"
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <thread>
+
+namespace mlnx_cimsim {
+
+namespace {
+
+constexpr auto kIdleLimit = std::chrono::minutes(10);
+
+HttpRequest requestFrom(const HttpHead& head, std::string body) {
+    HttpRequest request;
+    const std::string& line = head.startLine;
+    size_t first = line.find(' ');
+    size_t second = first == std::string::npos ? std::string::npos : line.find(' ', first + 1);
+    if (first == std::string::npos || second == std::string::npos) {
+        throw HttpFramingError("bad request line \"" + line + "\"");
+    }
+    request.method = line.substr(0, first);
+    request.target = line.substr(first + 1, second - first - 1);
+    request.version = line.substr(second + 1);
+    request.headers = head.headers;
+    request.body = std::move(body);
+    return request;
+}
+
+HttpReply plainStatusReply(int status, const std::string& realm) {
+    HttpReply reply;
+    reply.status = status;
+    if (status == 401) {
+        reply.headers.emplace_back("WWW-Authenticate", "Basic realm=\"" + realm + "\"");
+    }
+    return reply;
+}
+
+// Pads a CIM-XML body to the size a test asked for, with blanks after the document.
+void padTo(HttpReply& reply, size_t bytes) {
+    if (reply.body.size() < bytes) {
+        reply.body.append(bytes - reply.body.size() - 1, ' ');
+        reply.body += '\n';
+    }
+}
+
+// Half a document with a closing tag that matches nothing open.
+void breakXml(HttpReply& reply) {
+    reply.body = reply.body.substr(0, reply.body.size() / 2) + "\n</IRETURNVALUE></CIM>\n";
+}
+
+bool wantsClose(const HttpRequest& request) {
+    auto connection = request.headers.find("Connection");
+    if (connection && headerHasToken(*connection, "close")) {
+        return true;
+    }
+    return request.version == "HTTP/1.0" && !(connection && headerHasToken(*connection, "keep-alive"));
+}
+
+}  // namespace
+
+void serveConnection(int fd, const TlsServerContext* tls, ServerState& state) {
+    std::unique_ptr<ByteStream> stream;
+    try {
+        SSL* ssl = nullptr;
+        if (tls != nullptr) {
+            setSocketReadTimeout(fd, std::chrono::seconds(30));
+            ssl = tls->accept(fd);
+        }
+        stream = std::make_unique<ByteStream>(fd, ssl);
+    } catch (const std::exception& error) {
+        if (state.logRequests) {
+            std::fprintf(stderr, "mlnx-cimsim: connection dropped: %s\n", error.what());
+        }
+        ::close(fd);
+        return;
+    }
+    stream->setReadTimeout(kIdleLimit);
+    HttpMessageReader reader(*stream);
+    bool counted = false;
+    try {
+        for (;;) {
+            auto head = reader.readHead();
+            if (!head) {
+                return;
+            }
+            std::string body = reader.readBody(*head, false);
+            HttpRequest request = requestFrom(*head, std::move(body));
+            RequestLogEntry log;
+            log.httpMethod = request.method;
+            log.target = request.target;
+
+            if (isControlTarget(request.target)) {
+                HttpReply reply = handleControlRequest(request, state);
+                stream->writeAll(serializeHead(reply) + serializeBody(reply));
+                continue;
+            }
+            if (!counted) {
+                state.stats.countConnection();
+                counted = true;
+            }
+
+            HttpReply reply;
+            RequestFaults faults;
+            CimExchangeSummary summary;
+            if (state.credentials && !isAuthorized(request, *state.credentials)) {
+                reply = unauthorizedReply(request, state.realm);
+            } else {
+                faults = state.faults.takeForRequest();
+                if (faults.httpStatus != 0) {
+                    reply = plainStatusReply(faults.httpStatus, state.realm);
+                    log.note = "injected HTTP " + std::to_string(faults.httpStatus);
+                } else if (request.target == "/cimom" || request.target.rfind("/cimom?", 0) == 0) {
+                    reply = handleCimRequest(request, state, summary);
+                    if (faults.malformedXml) {
+                        breakXml(reply);
+                        log.note = "malformed XML";
+                    }
+                    if (faults.responseBytes != 0) {
+                        padTo(reply, faults.responseBytes);
+                        log.note = "padded to " + std::to_string(faults.responseBytes) + " bytes";
+                    }
+                } else {
+                    reply.status = 404;
+                }
+            }
+            state.stats.countRequest(summary.operation);
+            log.operation = summary.operation;
+            log.subject = summary.subject;
+            log.cimStatus = summary.cimStatus;
+            log.httpStatus = reply.status;
+            log.bytes = reply.body.size();
+
+            if (faults.delayMs > 0) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(faults.delayMs));
+            }
+            std::string wire = serializeHead(reply) + serializeBody(reply);
+            if (faults.closeMidResponse) {
+                size_t cut = serializeHead(reply).size() + reply.body.size() / 2;
+                stream->writeAll(wire.data(), std::min(cut, wire.size()));
+                log.note = "closed after " + std::to_string(cut) + " of " + std::to_string(wire.size()) + " bytes";
+                if (state.logRequests) {
+                    writeRequestLog(log);
+                }
+                stream->abort();
+                return;
+            }
+            stream->writeAll(wire);
+            if (state.logRequests) {
+                writeRequestLog(log);
+            }
+            if (wantsClose(request)) {
+                stream->shutdownWrite();
+                return;
+            }
+        }
+    } catch (const std::exception& error) {
+        // A broken or idle connection ends here; the client sees it closed.
+        if (state.logRequests && !reader.truncated()) {
+            std::fprintf(stderr, "mlnx-cimsim: connection ended: %s\n", error.what());
+        }
+    }
+}
+
+}  // namespace mlnx_cimsim

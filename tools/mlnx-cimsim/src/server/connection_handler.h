@@ -1,0 +1,16 @@
+#pragma once
+// Serves the requests of one accepted connection until the client closes it, a
+// fault ends it, or it stays idle too long.
+
+#include "server/server_state.h"
+#include "wire/byte_stream.h"
+#include "wire/tls_server_context.h"
+
+#include <memory>
+
+namespace mlnx_cimsim {
+
+// Runs on its own thread; owns fd. tls is null for plain HTTP.
+void serveConnection(int fd, const TlsServerContext* tls, ServerState& state);
+
+}  // namespace mlnx_cimsim

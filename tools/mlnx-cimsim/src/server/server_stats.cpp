@@ -1,0 +1,22 @@
+#include "server/server_stats.h"
+
+namespace mlnx_cimsim {
+
+void ServerStats::countRequest(const std::string& operation) {
+    ++requests_;
+    if (operation.empty()) {
+        return;
+    }
+    std::lock_guard<std::mutex> lock(mutex_);
+    ++operations_[operation];
+}
+
+nlohmann::json ServerStats::describe() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return nlohmann::json{{"connections", connections_.load()},
+                          {"refused", refused_.load()},
+                          {"requests", requests_.load()},
+                          {"operations", operations_}};
+}
+
+}  // namespace mlnx_cimsim

@@ -1,0 +1,31 @@
+#pragma once
+// An HTTP response before framing, and its serialisation in OpenPegasus's style:
+// Content-Length zero-padded to ten digits, or chunked with CIM status trailers.
+
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace mlnx_cimsim {
+
+struct HttpReply {
+    int status = 200;
+    std::vector<std::pair<std::string, std::string>> headers;  // besides the framing header
+    size_t framingPosition = 1;  // the framing header follows this many of the headers
+    std::string body;
+    bool chunked = false;
+    std::vector<std::pair<std::string, std::string>> trailers;  // chunked replies only
+};
+
+const char* reasonPhrase(int status);
+// "0000012138": the width OpenPegasus uses.
+std::string paddedLength(size_t length);
+// Percent-encodes everything but letters, digits and "-_.~", as in CIM error trailers.
+std::string percentEncoded(const std::string& text);
+
+// The head including the blank line.
+std::string serializeHead(const HttpReply& reply);
+// The body as it goes on the wire after the head (chunk framing and trailers included).
+std::string serializeBody(const HttpReply& reply);
+
+}  // namespace mlnx_cimsim

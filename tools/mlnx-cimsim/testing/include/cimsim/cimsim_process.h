@@ -1,0 +1,75 @@
+#pragma once
+// Runs build/bin/mlnx-cimsim as a child process for integration tests: starts it on a
+// free loopback port, waits for its "listening on ..." line, drives its fault injection
+// and reads its counters through the control interface, and stops it on destruction.
+
+#include <sys/types.h>
+
+#include <cstdint>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace mlnx_cimsim::testing {
+
+struct CimSimStats {
+    uint64_t connections = 0;  // TCP connections accepted for CIM traffic (refused ones included)
+    uint64_t refused = 0;      // connections closed at once by the refusal fault
+    uint64_t requests = 0;     // HTTP requests answered, control requests not counted
+    std::string providerModule;  // "started" or "stopped"
+    uint64_t starts = 0;       // PG_ProviderModule start calls on the vendor's module
+    uint64_t stops = 0;        // ... and stop calls
+    std::map<std::string, uint64_t> operations;  // CIM operation or method name -> count
+    std::string json;          // the whole /stats document
+};
+
+class CimSimProcess {
+public:
+    // extraArgs are passed to mlnx-cimsim after "--port 0 --quiet"; e.g. {"--https"},
+    // {"--fixture", path}, {"--user", "root", "--password-file", file}, {"--provider-stopped"}.
+    // Throws std::runtime_error when the simulator does not come up within 20 seconds.
+    explicit CimSimProcess(std::vector<std::string> extraArgs = {});
+    ~CimSimProcess();
+    CimSimProcess(const CimSimProcess&) = delete;
+    CimSimProcess& operator=(const CimSimProcess&) = delete;
+
+    uint16_t port() const { return port_; }
+    std::string host() const { return "127.0.0.1"; }
+    bool https() const { return https_; }
+    // "http://127.0.0.1:PORT" or "https://127.0.0.1:PORT", as printed by the simulator.
+    std::string url() const { return url_; }
+    pid_t pid() const { return pid_; }
+
+    // Posts a JSON document to /control and returns the answer (the active faults).
+    // Throws std::runtime_error when the simulator rejects it.
+    std::string control(const std::string& jsonBody);
+    CimSimStats stats();
+
+    // Fault helpers; each stays active until clearFaults(). The next n new connections
+    // are accepted and closed at once (control connections count too, so ask for
+    // stats only after the client under test has made its attempts).
+    void refuseConnections(int count);
+    void delayResponses(int milliseconds);
+    void closeMidResponse();
+    void answerMalformedXml();
+    void failClass(const std::string& className, int cimStatusCode, const std::string& description = "");
+    void answerHttpStatus(int status);     // e.g. 401 or 500
+    void answerResponseBytes(size_t bytes);  // CIM-XML bodies padded to this size
+    void clearFaults();
+    // Starts or stops the provider module without going through CIM.
+    void setProviderModule(bool started);
+
+    // Path of the mlnx-cimsim binary and of the bundled default fixture (source tree).
+    static std::string binaryPath();
+    static std::string defaultFixturePath();
+
+private:
+    void stop();
+
+    pid_t pid_ = -1;
+    uint16_t port_ = 0;
+    bool https_ = false;
+    std::string url_;
+};
+
+}  // namespace mlnx_cimsim::testing
