@@ -62,6 +62,69 @@ Boolean identicalReps(const CIMPropertyRep* x, const CIMPropertyRep* y)
 
 }  // namespace
 
+// The read-only members, the same for CIMProperty and CIMConstProperty.
+#define PEGASUS_PROPERTY_READ_MEMBERS(CLASS)                          \
+    const CIMName& CLASS::getName() const                             \
+    {                                                                 \
+        return checked(_rep)->name;                                   \
+    }                                                                 \
+    const CIMValue& CLASS::getValue() const                           \
+    {                                                                 \
+        return checked(_rep)->value;                                  \
+    }                                                                 \
+    CIMType CLASS::getType() const                                    \
+    {                                                                 \
+        return checked(_rep)->value.getType();                        \
+    }                                                                 \
+    Boolean CLASS::isArray() const                                    \
+    {                                                                 \
+        return checked(_rep)->value.isArray();                        \
+    }                                                                 \
+    Uint32 CLASS::getArraySize() const                                \
+    {                                                                 \
+        return checked(_rep)->arraySize;                              \
+    }                                                                 \
+    const CIMName& CLASS::getReferenceClassName() const               \
+    {                                                                 \
+        return checked(_rep)->referenceClassName;                     \
+    }                                                                 \
+    const CIMName& CLASS::getClassOrigin() const                      \
+    {                                                                 \
+        return checked(_rep)->classOrigin;                            \
+    }                                                                 \
+    Boolean CLASS::getPropagated() const                              \
+    {                                                                 \
+        return checked(_rep)->propagated;                             \
+    }                                                                 \
+    Uint32 CLASS::findQualifier(const CIMName& name) const            \
+    {                                                                 \
+        return checked(_rep)->qualifiers.find(name);                  \
+    }                                                                 \
+    CIMConstQualifier CLASS::getQualifier(Uint32 index) const         \
+    {                                                                 \
+        return checked(_rep)->qualifiers.at(index);                   \
+    }                                                                 \
+    Uint32 CLASS::getQualifierCount() const                           \
+    {                                                                 \
+        return checked(_rep)->qualifiers.size();                      \
+    }                                                                 \
+    Boolean CLASS::identical(const CIMConstProperty& x) const         \
+    {                                                                 \
+        return identicalReps(_rep, x._rep);                           \
+    }                                                                 \
+    CIMProperty CLASS::clone() const                                  \
+    {                                                                 \
+        return cloneRep(checked(_rep));                               \
+    }                                                                 \
+    Boolean CLASS::isUninitialized() const                            \
+    {                                                                 \
+        return _rep == nullptr;                                       \
+    }                                                                 \
+    CLASS::~CLASS()                                                   \
+    {                                                                 \
+        Internal::unref(_rep);                                        \
+    }
+
 ////////////////////////////////////////////////////////////////////////////////
 // CIMProperty
 
@@ -80,20 +143,12 @@ CIMProperty::CIMProperty(
 {
 }
 
-CIMProperty::~CIMProperty()
-{
-    Internal::unref(_rep);
-}
+PEGASUS_PROPERTY_READ_MEMBERS(CIMProperty)
 
 CIMProperty& CIMProperty::operator=(const CIMProperty& x)
 {
     Internal::assignRep(_rep, x._rep);
     return *this;
-}
-
-const CIMName& CIMProperty::getName() const
-{
-    return checked(_rep)->name;
 }
 
 void CIMProperty::setName(const CIMName& name)
@@ -108,21 +163,6 @@ void CIMProperty::setName(const CIMName& name)
     rep->name = name;
 }
 
-const CIMValue& CIMProperty::getValue() const
-{
-    return checked(_rep)->value;
-}
-
-CIMType CIMProperty::getType() const
-{
-    return checked(_rep)->value.getType();
-}
-
-Boolean CIMProperty::isArray() const
-{
-    return checked(_rep)->value.isArray();
-}
-
 void CIMProperty::setValue(const CIMValue& value)
 {
     CIMPropertyRep* rep = checked(_rep);
@@ -135,29 +175,9 @@ void CIMProperty::setValue(const CIMValue& value)
     rep->value = value;
 }
 
-Uint32 CIMProperty::getArraySize() const
-{
-    return checked(_rep)->arraySize;
-}
-
-const CIMName& CIMProperty::getReferenceClassName() const
-{
-    return checked(_rep)->referenceClassName;
-}
-
-const CIMName& CIMProperty::getClassOrigin() const
-{
-    return checked(_rep)->classOrigin;
-}
-
 void CIMProperty::setClassOrigin(const CIMName& classOrigin)
 {
     checked(_rep)->classOrigin = classOrigin;
-}
-
-Boolean CIMProperty::getPropagated() const
-{
-    return checked(_rep)->propagated;
 }
 
 void CIMProperty::setPropagated(Boolean propagated)
@@ -173,17 +193,7 @@ CIMProperty& CIMProperty::addQualifier(const CIMQualifier& x)
     return *this;
 }
 
-Uint32 CIMProperty::findQualifier(const CIMName& name) const
-{
-    return checked(_rep)->qualifiers.find(name);
-}
-
 CIMQualifier CIMProperty::getQualifier(Uint32 index)
-{
-    return checked(_rep)->qualifiers.at(index);
-}
-
-CIMConstQualifier CIMProperty::getQualifier(Uint32 index) const
 {
     return checked(_rep)->qualifiers.at(index);
 }
@@ -191,26 +201,6 @@ CIMConstQualifier CIMProperty::getQualifier(Uint32 index) const
 void CIMProperty::removeQualifier(Uint32 index)
 {
     checked(_rep)->qualifiers.remove(index);
-}
-
-Uint32 CIMProperty::getQualifierCount() const
-{
-    return checked(_rep)->qualifiers.size();
-}
-
-Boolean CIMProperty::identical(const CIMConstProperty& x) const
-{
-    return identicalReps(_rep, x._rep);
-}
-
-CIMProperty CIMProperty::clone() const
-{
-    return cloneRep(checked(_rep));
-}
-
-Boolean CIMProperty::isUninitialized() const
-{
-    return _rep == nullptr;
 }
 
 ////////////////////////////////////////////////////////////////////////////////
@@ -233,10 +223,7 @@ CIMConstProperty::CIMConstProperty(
 {
 }
 
-CIMConstProperty::~CIMConstProperty()
-{
-    Internal::unref(_rep);
-}
+PEGASUS_PROPERTY_READ_MEMBERS(CIMConstProperty)
 
 CIMConstProperty& CIMConstProperty::operator=(const CIMConstProperty& x)
 {
@@ -250,74 +237,6 @@ CIMConstProperty& CIMConstProperty::operator=(const CIMProperty& x)
     return *this;
 }
 
-const CIMName& CIMConstProperty::getName() const
-{
-    return checked(_rep)->name;
-}
-
-const CIMValue& CIMConstProperty::getValue() const
-{
-    return checked(_rep)->value;
-}
-
-CIMType CIMConstProperty::getType() const
-{
-    return checked(_rep)->value.getType();
-}
-
-Boolean CIMConstProperty::isArray() const
-{
-    return checked(_rep)->value.isArray();
-}
-
-Uint32 CIMConstProperty::getArraySize() const
-{
-    return checked(_rep)->arraySize;
-}
-
-const CIMName& CIMConstProperty::getReferenceClassName() const
-{
-    return checked(_rep)->referenceClassName;
-}
-
-const CIMName& CIMConstProperty::getClassOrigin() const
-{
-    return checked(_rep)->classOrigin;
-}
-
-Boolean CIMConstProperty::getPropagated() const
-{
-    return checked(_rep)->propagated;
-}
-
-Uint32 CIMConstProperty::findQualifier(const CIMName& name) const
-{
-    return checked(_rep)->qualifiers.find(name);
-}
-
-CIMConstQualifier CIMConstProperty::getQualifier(Uint32 index) const
-{
-    return checked(_rep)->qualifiers.at(index);
-}
-
-Uint32 CIMConstProperty::getQualifierCount() const
-{
-    return checked(_rep)->qualifiers.size();
-}
-
-Boolean CIMConstProperty::identical(const CIMConstProperty& x) const
-{
-    return identicalReps(_rep, x._rep);
-}
-
-CIMProperty CIMConstProperty::clone() const
-{
-    return cloneRep(checked(_rep));
-}
-
-Boolean CIMConstProperty::isUninitialized() const
-{
-    return _rep == nullptr;
-}
+#undef PEGASUS_PROPERTY_READ_MEMBERS
 
 PEGASUS_NAMESPACE_END

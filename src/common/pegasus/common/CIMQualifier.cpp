@@ -40,6 +40,51 @@ Boolean identicalReps(const CIMQualifierRep* x, const CIMQualifierRep* y)
 
 }  // namespace
 
+// The read-only members, the same for CIMQualifier and CIMConstQualifier.
+#define PEGASUS_QUALIFIER_READ_MEMBERS(CLASS)                         \
+    const CIMName& CLASS::getName() const                             \
+    {                                                                 \
+        return checked(_rep)->name;                                   \
+    }                                                                 \
+    CIMType CLASS::getType() const                                    \
+    {                                                                 \
+        return checked(_rep)->value.getType();                        \
+    }                                                                 \
+    Boolean CLASS::isArray() const                                    \
+    {                                                                 \
+        return checked(_rep)->value.isArray();                        \
+    }                                                                 \
+    const CIMValue& CLASS::getValue() const                           \
+    {                                                                 \
+        return checked(_rep)->value;                                  \
+    }                                                                 \
+    const CIMFlavor& CLASS::getFlavor() const                         \
+    {                                                                 \
+        return checked(_rep)->flavor;                                 \
+    }                                                                 \
+    Uint32 CLASS::getPropagated() const                               \
+    {                                                                 \
+        return checked(_rep)->propagated ? 1 : 0;                     \
+    }                                                                 \
+    Boolean CLASS::isUninitialized() const                            \
+    {                                                                 \
+        return _rep == nullptr;                                       \
+    }                                                                 \
+    Boolean CLASS::identical(const CIMConstQualifier& x) const        \
+    {                                                                 \
+        return identicalReps(_rep, x._rep);                           \
+    }                                                                 \
+    CIMQualifier CLASS::clone() const                                 \
+    {                                                                 \
+        const CIMQualifierRep* rep = checked(_rep);                   \
+        return CIMQualifier(rep->name, rep->value, rep->flavor,       \
+            rep->propagated);                                         \
+    }                                                                 \
+    CLASS::~CLASS()                                                   \
+    {                                                                 \
+        Internal::unref(_rep);                                        \
+    }
+
 QualifierList cloneQualifiers(const QualifierList& list)
 {
     QualifierList copy;
@@ -77,10 +122,7 @@ CIMQualifier::CIMQualifier(
 {
 }
 
-CIMQualifier::~CIMQualifier()
-{
-    Internal::unref(_rep);
-}
+PEGASUS_QUALIFIER_READ_MEMBERS(CIMQualifier)
 
 CIMQualifier& CIMQualifier::operator=(const CIMQualifier& x)
 {
@@ -88,31 +130,11 @@ CIMQualifier& CIMQualifier::operator=(const CIMQualifier& x)
     return *this;
 }
 
-const CIMName& CIMQualifier::getName() const
-{
-    return checked(_rep)->name;
-}
-
 void CIMQualifier::setName(const CIMName& name)
 {
     if (name.isNull())
         throw UninitializedObjectException();
     checked(_rep)->name = name;
-}
-
-CIMType CIMQualifier::getType() const
-{
-    return checked(_rep)->value.getType();
-}
-
-Boolean CIMQualifier::isArray() const
-{
-    return checked(_rep)->value.isArray();
-}
-
-const CIMValue& CIMQualifier::getValue() const
-{
-    return checked(_rep)->value;
 }
 
 void CIMQualifier::setValue(const CIMValue& value)
@@ -130,35 +152,9 @@ void CIMQualifier::unsetFlavor(const CIMFlavor& flavor)
     checked(_rep)->flavor.removeFlavor(flavor);
 }
 
-const CIMFlavor& CIMQualifier::getFlavor() const
-{
-    return checked(_rep)->flavor;
-}
-
-Uint32 CIMQualifier::getPropagated() const
-{
-    return checked(_rep)->propagated ? 1 : 0;
-}
-
 void CIMQualifier::setPropagated(Boolean propagated)
 {
     checked(_rep)->propagated = propagated;
-}
-
-Boolean CIMQualifier::isUninitialized() const
-{
-    return _rep == nullptr;
-}
-
-Boolean CIMQualifier::identical(const CIMConstQualifier& x) const
-{
-    return identicalReps(_rep, x._rep);
-}
-
-CIMQualifier CIMQualifier::clone() const
-{
-    const CIMQualifierRep* rep = checked(_rep);
-    return CIMQualifier(rep->name, rep->value, rep->flavor, rep->propagated);
 }
 
 ////////////////////////////////////////////////////////////////////////////////
@@ -182,10 +178,7 @@ CIMConstQualifier::CIMConstQualifier(
 {
 }
 
-CIMConstQualifier::~CIMConstQualifier()
-{
-    Internal::unref(_rep);
-}
+PEGASUS_QUALIFIER_READ_MEMBERS(CIMConstQualifier)
 
 CIMConstQualifier& CIMConstQualifier::operator=(const CIMConstQualifier& x)
 {
@@ -199,50 +192,6 @@ CIMConstQualifier& CIMConstQualifier::operator=(const CIMQualifier& x)
     return *this;
 }
 
-const CIMName& CIMConstQualifier::getName() const
-{
-    return checked(_rep)->name;
-}
-
-CIMType CIMConstQualifier::getType() const
-{
-    return checked(_rep)->value.getType();
-}
-
-Boolean CIMConstQualifier::isArray() const
-{
-    return checked(_rep)->value.isArray();
-}
-
-const CIMValue& CIMConstQualifier::getValue() const
-{
-    return checked(_rep)->value;
-}
-
-const CIMFlavor& CIMConstQualifier::getFlavor() const
-{
-    return checked(_rep)->flavor;
-}
-
-Uint32 CIMConstQualifier::getPropagated() const
-{
-    return checked(_rep)->propagated ? 1 : 0;
-}
-
-Boolean CIMConstQualifier::isUninitialized() const
-{
-    return _rep == nullptr;
-}
-
-Boolean CIMConstQualifier::identical(const CIMConstQualifier& x) const
-{
-    return identicalReps(_rep, x._rep);
-}
-
-CIMQualifier CIMConstQualifier::clone() const
-{
-    const CIMQualifierRep* rep = checked(_rep);
-    return CIMQualifier(rep->name, rep->value, rep->flavor, rep->propagated);
-}
+#undef PEGASUS_QUALIFIER_READ_MEMBERS
 
 PEGASUS_NAMESPACE_END

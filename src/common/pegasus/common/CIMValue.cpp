@@ -76,6 +76,33 @@ CIMValueRep* fresh(CIMValueRep*& rep)
     return rep;
 }
 
+// Null values are common (every unset property) and never written in
+// place: the null values of one type share one rep. The table keeps its
+// own reference to each, so set() always finds them shared and never
+// modifies them; they live as long as the program.
+CIMValueRep* sharedNullRep(CIMType type, bool isArray)
+{
+    struct Table
+    {
+        Table()
+        {
+            for (int array = 0; array < 2; array++)
+            {
+                for (int t = CIMTYPE_BOOLEAN; t <= CIMTYPE_INSTANCE; t++)
+                {
+                    CIMValueRep* rep = new CIMValueRep();
+                    rep->type = CIMType(t);
+                    rep->isArray = array == 1;
+                    reps[array][t] = rep;
+                }
+            }
+        }
+        CIMValueRep* reps[2][CIMTYPE_INSTANCE + 1];
+    };
+    static const Table table;
+    return table.reps[isArray ? 1 : 0][type];
+}
+
 template<class T>
 void setScalar(CIMValueRep*& rep, const T& x)
 {
@@ -291,11 +318,7 @@ void CIMValue::setNullValue(CIMType type, Boolean isArray, Uint32)
         clear();
         return;
     }
-    CIMValueRep* r = fresh(_rep);
-    r->type = type;
-    r->isArray = isArray;
-    r->isNull = true;
-    r->data = std::monostate();
+    Internal::assignRep(_rep, sharedNullRep(type, isArray));
 }
 
 Boolean CIMValue::equal(const CIMValue& x) const

@@ -43,30 +43,14 @@ public:
 
     Uint32 find(const CIMName& name) const
     {
-        if (Hashed)
-        {
-            Uint32 hash = foldedNameHash(name);
-            for (size_t i = 0; i < _items.size(); i++)
-            {
-                if (_hashes[i] == hash && _items[i].getName().equal(name))
-                    return Uint32(i);
-            }
-        }
-        else
-        {
-            for (size_t i = 0; i < _items.size(); i++)
-            {
-                if (_items[i].getName().equal(name))
-                    return Uint32(i);
-            }
-        }
-        return PEG_NOT_FOUND;
+        return find(name, Hashed ? foldedNameHash(name) : 0);
     }
 
     // Throws AlreadyExistsException naming kind and name for a duplicate.
     void add(const Item& item, const char* kind)
     {
-        if (find(item.getName()) != PEG_NOT_FOUND)
+        Uint32 hash = Hashed ? foldedNameHash(item.getName()) : 0;
+        if (find(item.getName(), hash) != PEG_NOT_FOUND)
         {
             String what(kind);
             what.append(" \"");
@@ -76,7 +60,7 @@ public:
         }
         _items.push_back(item);
         if (Hashed)
-            _hashes.push_back(foldedNameHash(item.getName()));
+            _hashes.push_back(hash);
     }
 
     void remove(Uint32 index)
@@ -96,6 +80,16 @@ public:
     }
 
 private:
+    Uint32 find(const CIMName& name, Uint32 hash) const
+    {
+        for (size_t i = 0; i < _items.size(); i++)
+        {
+            if ((!Hashed || _hashes[i] == hash) && _items[i].getName().equal(name))
+                return Uint32(i);
+        }
+        return PEG_NOT_FOUND;
+    }
+
     std::vector<Item> _items;
     std::vector<Uint32> _hashes;
 };
