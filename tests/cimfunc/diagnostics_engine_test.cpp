@@ -10,12 +10,15 @@
 
 #include "cimfunc.h"
 #include "log.h"
+#include "log_assertions.h"
 #include "osspecific.h"
 #include "simulated_server.h"
 
 using CimFuncTesting::DiscoveredDiagnostics;
 using CimFuncTesting::FixturePath;
 using mlnx_cimsim::testing::CimSimProcess;
+
+using CimFuncTesting::CountStartingWith;
 
 namespace {
 
@@ -45,15 +48,6 @@ bool AnyRecord(DiagnosticItem&, const Pegasus::CIMInstance&)
 bool NoRecord(DiagnosticItem&, const Pegasus::CIMInstance&)
 {
     return false;
-}
-
-size_t CountStartingWith(const Quillet::LogCapture& capture, unsigned int level, const std::string& prefix)
-{
-    size_t count = 0;
-    for (const std::string& message : capture.Messages(level)) {
-        count += message.rfind(prefix, 0) == 0 ? 1 : 0;
-    }
-    return count;
 }
 
 class DiagnosticsEngine : public ::testing::Test {

@@ -7,10 +7,13 @@
 #include "cim_values.h"
 #include "cimfunc.h"
 #include "log.h"
+#include "log_assertions.h"
 
 using CimValues::MappedProperty;
 using CimValues::StringProperty;
 using CimValues::Strings;
+
+using CimFuncTesting::CountStartingWith;
 
 namespace {
 
@@ -22,17 +25,6 @@ Pegasus::CIMInstance MakeInstance()
     Pegasus::CIMInstance instance(Pegasus::CIMName("Test_Element"));
     instance.setPath(Pegasus::CIMObjectPath("Test_Element.CreationClassName=\"Test_Element\",DeviceID=\"dev0\""));
     return instance;
-}
-
-size_t CountStartingWith(const Quillet::LogCapture& capture, unsigned int level, const std::string& prefix)
-{
-    size_t count = 0;
-    for (const std::string& message : capture.Messages(level)) {
-        if (message.compare(0, prefix.size(), prefix) == 0) {
-            ++count;
-        }
-    }
-    return count;
 }
 
 std::string ReadOne(const Pegasus::CIMProperty& property)
