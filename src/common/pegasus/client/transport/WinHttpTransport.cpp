@@ -281,6 +281,9 @@ private:
             throwTimeout(_where, static_cast<unsigned long>(timeout.count()));
         const int ms = static_cast<int>(std::min<long long>(left.count(), 0x7fffffff));
         WinHttpSetTimeouts(request, ms, ms, ms, ms);
+        // The wait for the response head has a time-out of its own.
+        DWORD headWait = static_cast<DWORD>(ms);
+        WinHttpSetOption(request, WINHTTP_OPTION_RECEIVE_RESPONSE_TIMEOUT, &headWait, sizeof headWait);
     }
 
     // A connection is told apart by its local port.
@@ -348,9 +351,10 @@ private:
     void readBody(HINTERNET request, HttpResponse& response, Clock::time_point deadline,
                   std::chrono::milliseconds timeout, const RequestEvents& events)
     {
-        if (const std::string* length = findHeader(response.headers, "Content-Length"))
+        const std::string* length = findHeader(response.headers, "Content-Length");
+        const unsigned long long announced = length ? std::strtoull(length->c_str(), nullptr, 10) : 0;
+        if (length)
         {
-            const unsigned long long announced = std::strtoull(length->c_str(), nullptr, 10);
             if (announced > _limit)
                 throwResponseTooLarge(_where, _limit);
             response.body.reserve(static_cast<std::size_t>(announced));
@@ -363,7 +367,16 @@ private:
             if (!WinHttpReadData(request, chunk.data(), kReadChunkBytes, &read))
                 fail(GetLastError(), events, &response, timeout);
             if (read == 0)
+            {
+                // Some WinHTTP versions report a connection reset as the end of the body.
+                if (length && response.body.size() < announced)
+                {
+                    throwMalformedHttp(_where, "the response broke off after " +
+                                                   std::to_string(response.body.size()) + " of " +
+                                                   std::to_string(announced) + " bytes of its body");
+                }
                 return;
+            }
             if (response.body.size() + read > _limit)
                 throwResponseTooLarge(_where, _limit);
             response.body.append(chunk.data(), read);
@@ -384,12 +397,15 @@ private:
                            std::chrono::milliseconds timeout)
     {
         const std::string detail = winHttpErrorText(error);
+        // Wine's WinHTTP passes some socket errors through as they are.
         switch (error)
         {
             case ERROR_WINHTTP_TIMEOUT:
+            case WSAETIMEDOUT:
                 throwTimeout(_where, static_cast<unsigned long>(timeout.count()));
             case ERROR_WINHTTP_CANNOT_CONNECT:
             case ERROR_WINHTTP_NAME_NOT_RESOLVED:
+            case WSAECONNREFUSED:
                 throwCannotConnect(_where, detail);
             case ERROR_WINHTTP_SECURE_FAILURE:
             case ERROR_WINHTTP_SECURE_CHANNEL_ERROR:
@@ -405,6 +421,8 @@ private:
                 throwTlsFailure(_where, problems.empty() ? detail : problems + " (" + detail + ")");
             }
             case ERROR_WINHTTP_CONNECTION_ERROR:
+            case WSAECONNRESET:
+            case WSAECONNABORTED:
                 if (!response)
                     throwMalformedHttp(_where, "the server closed the connection without answering");
                 throwMalformedHttp(_where, "the response broke off after " +
