@@ -90,3 +90,88 @@ std::string enumerateInstances(const std::string& className, bool includeQualifi
 }
 
 }  // namespace cimsim_test
+
+#include <gtest/gtest.h>
+
+namespace cimsim_test {
+
+namespace {
+
+void readInstance(const pugi::xml_node& node, ParsedInstance& instance) {
+    instance.className = node.attribute("CLASSNAME").value();
+    for (auto qualifier : node.children("QUALIFIER")) {
+        instance.qualifierNames.push_back(qualifier.attribute("NAME").value());
+    }
+    for (auto child : node.children()) {
+        std::string element = child.name();
+        if (element != "PROPERTY" && element != "PROPERTY.ARRAY" && element != "PROPERTY.REFERENCE") {
+            continue;
+        }
+        ParsedProperty property;
+        property.type = element == "PROPERTY.REFERENCE" ? "reference" : child.attribute("TYPE").value();
+        property.classOrigin = child.attribute("CLASSORIGIN").value();
+        for (auto qualifier : child.children("QUALIFIER")) {
+            std::vector<std::string> items;
+            for (auto item : qualifier.child("VALUE.ARRAY").children("VALUE")) {
+                items.push_back(item.text().get());
+            }
+            if (std::string(qualifier.attribute("NAME").value()) == "ValueMap") {
+                property.valueMap = items;
+            } else if (std::string(qualifier.attribute("NAME").value()) == "Values") {
+                property.values = items;
+            }
+        }
+        if (auto value = child.child("VALUE")) {
+            property.value = value.text().get();
+            property.isNull = false;
+        } else if (auto array = child.child("VALUE.ARRAY")) {
+            property.isNull = false;
+            for (auto item : array.children("VALUE")) {
+                property.value += (property.value.empty() ? "" : ",") + std::string(item.text().get());
+            }
+        } else if (auto reference = child.child("VALUE.REFERENCE")) {
+            property.isNull = false;
+            property.value = reference.child("INSTANCENAME").attribute("CLASSNAME").value();
+        }
+        instance.properties[child.attribute("NAME").value()] = property;
+    }
+}
+
+}  // namespace
+
+std::vector<ParsedInstance> parseInstances(const std::string& body) {
+    pugi::xml_document document;
+    auto parsed = document.load_string(body.c_str());
+    EXPECT_TRUE(parsed) << parsed.description() << " in:\n" << body.substr(0, 2000);
+    std::vector<ParsedInstance> result;
+    auto returned = document.child("CIM").child("MESSAGE").child("SIMPLERSP").child("IMETHODRESPONSE").child(
+        "IRETURNVALUE");
+    for (auto named : returned.children("VALUE.NAMEDINSTANCE")) {
+        ParsedInstance instance;
+        for (auto key : named.child("INSTANCENAME").children("KEYBINDING")) {
+            instance.keyNames.push_back(key.attribute("NAME").value());
+            instance.keys[key.attribute("NAME").value()] = key.child("KEYVALUE").text().get();
+        }
+        readInstance(named.child("INSTANCE"), instance);
+        result.push_back(instance);
+    }
+    if (auto single = returned.child("INSTANCE")) {
+        ParsedInstance instance;
+        readInstance(single, instance);
+        result.push_back(instance);
+    }
+    return result;
+}
+
+int errorCode(const std::string& body) {
+    pugi::xml_document document;
+    document.load_string(body.c_str());
+    auto response = document.child("CIM").child("MESSAGE").child("SIMPLERSP");
+    auto error = response.child("IMETHODRESPONSE").child("ERROR");
+    if (!error) {
+        error = response.child("METHODRESPONSE").child("ERROR");
+    }
+    return error ? error.attribute("CODE").as_int() : 0;
+}
+
+}  // namespace cimsim_test

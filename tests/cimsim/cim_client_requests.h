@@ -37,3 +37,33 @@ std::string enumerateInstances(const std::string& className, bool includeQualifi
                                bool deepInheritance = true);
 
 }  // namespace cimsim_test
+
+#include <map>
+#include <pugixml.hpp>
+
+namespace cimsim_test {
+
+struct ParsedProperty {
+    std::string type;
+    std::string value;               // scalar text, or array items joined by ","; "" for null
+    bool isNull = true;
+    std::string classOrigin;
+    std::vector<std::string> valueMap;
+    std::vector<std::string> values;
+};
+
+struct ParsedInstance {
+    std::string className;
+    std::vector<std::string> keyNames;  // in the order of the INSTANCENAME
+    std::map<std::string, std::string> keys;
+    std::map<std::string, ParsedProperty> properties;
+    std::vector<std::string> qualifierNames;  // instance-level
+};
+
+// The VALUE.NAMEDINSTANCE elements of an EnumerateInstances answer (or the INSTANCE
+// of a GetInstance answer, without keys). Fails the test when the body is no XML.
+std::vector<ParsedInstance> parseInstances(const std::string& body);
+// CODE of the ERROR element, 0 when there is none.
+int errorCode(const std::string& body);
+
+}  // namespace cimsim_test

@@ -149,7 +149,8 @@ void serveConnection(int fd, const TlsServerContext* tls, ServerState& state) {
                 if (state.logRequests) {
                     writeRequestLog(log);
                 }
-                stream->abort();
+                // An orderly close, so the client reads a body that ends too early.
+                stream->shutdownWrite();
                 return;
             }
             stream->writeAll(wire);

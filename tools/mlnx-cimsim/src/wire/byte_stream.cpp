@@ -104,19 +104,6 @@ void setSocketReadTimeout(int fd, std::chrono::milliseconds timeout) {
     ::setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &value, sizeof value);
 }
 
-void ByteStream::abort() {
-    linger hard{};
-    hard.l_onoff = 1;
-    hard.l_linger = 0;
-    ::setsockopt(fd_, SOL_SOCKET, SO_LINGER, &hard, sizeof hard);
-    if (ssl_ != nullptr) {
-        SSL_free(ssl_);
-        ssl_ = nullptr;
-    }
-    ::close(fd_);
-    fd_ = -1;
-}
-
 void ByteStream::shutdownWrite() {
     if (ssl_ != nullptr) {
         SSL_shutdown(ssl_);

@@ -34,8 +34,6 @@ public:
     void writeAll(const std::string& data) { writeAll(data.data(), data.size()); }
 
     void setReadTimeout(std::chrono::milliseconds timeout) { setSocketReadTimeout(fd_, timeout); }
-    // Closes at once with a TCP reset, so the peer sees its request fail.
-    void abort();
     void shutdownWrite();
     int fd() const { return fd_; }
     bool isTls() const { return ssl_ != nullptr; }
