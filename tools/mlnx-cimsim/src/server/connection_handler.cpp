@@ -8,7 +8,6 @@
 
 #include <unistd.h>
 
-#include <algorithm>
 #include <cstdio>
 #include <thread>
 
@@ -56,6 +55,12 @@ void breakXml(HttpReply& reply) {
     reply.body = reply.body.substr(0, reply.body.size() / 2) + "\n</IRETURNVALUE></CIM>\n";
 }
 
+void writeReply(ByteStream& stream, const HttpReply& reply) {
+    stream.writeAll(framedPrefix(reply));
+    stream.writeAll(reply.body);
+    stream.writeAll(framedSuffix(reply));
+}
+
 bool wantsClose(const HttpRequest& request) {
     auto connection = request.headers.find("Connection");
     if (connection && headerHasToken(*connection, "close")) {
@@ -99,7 +104,7 @@ void serveConnection(int fd, const TlsServerContext* tls, ServerState& state) {
 
             if (isControlTarget(request.target)) {
                 HttpReply reply = handleControlRequest(request, state);
-                stream->writeAll(serializeHead(reply) + serializeBody(reply));
+                writeReply(*stream, reply);
                 continue;
             }
             if (!counted) {
@@ -141,11 +146,11 @@ void serveConnection(int fd, const TlsServerContext* tls, ServerState& state) {
             if (faults.delayMs > 0) {
                 std::this_thread::sleep_for(std::chrono::milliseconds(faults.delayMs));
             }
-            std::string wire = serializeHead(reply) + serializeBody(reply);
             if (faults.closeMidResponse) {
-                size_t cut = serializeHead(reply).size() + reply.body.size() / 2;
-                stream->writeAll(wire.data(), std::min(cut, wire.size()));
-                log.note = "closed after " + std::to_string(cut) + " of " + std::to_string(wire.size()) + " bytes";
+                std::string prefix = framedPrefix(reply);
+                stream->writeAll(prefix);
+                stream->writeAll(reply.body.data(), reply.body.size() / 2);
+                log.note = "closed after " + std::to_string(prefix.size() + reply.body.size() / 2) + " bytes";
                 if (state.logRequests) {
                     writeRequestLog(log);
                 }
@@ -153,7 +158,7 @@ void serveConnection(int fd, const TlsServerContext* tls, ServerState& state) {
                 stream->shutdownWrite();
                 return;
             }
-            stream->writeAll(wire);
+            writeReply(*stream, reply);
             if (state.logRequests) {
                 writeRequestLog(log);
             }

@@ -13,10 +13,17 @@ const char* kDocumentHead =
     "<?xml version=\"1.0\" encoding=\"utf-8\" ?>\n"
     "<CIM CIMVERSION=\"2.0\" DTDVERSION=\"2.0\">\n";
 
-std::string envelope(const std::string& messageId, const std::string& body) {
-    std::string out = kDocumentHead;
+// The document around a response element; `inner` is written between its start
+// and end lines, so a large payload is copied once.
+std::string envelope(const std::string& messageId, const std::string& start, const std::string& inner,
+                     const std::string& end) {
+    std::string out;
+    out.reserve(inner.size() + start.size() + end.size() + 256);
+    out += kDocumentHead;
     out += "<MESSAGE ID=\"" + escaped(messageId) + "\" PROTOCOLVERSION=\"1.0\">\n<SIMPLERSP>\n";
-    out += body;
+    out += start;
+    out += inner;
+    out += end;
     out += "</SIMPLERSP>\n</MESSAGE>\n</CIM>\n";
     return out;
 }
@@ -255,12 +262,11 @@ void appendClass(std::string& out, const CimClass& cimClass, const ClassRenderin
 
 std::string intrinsicResponse(const std::string& messageId, const std::string& operation,
                               const std::optional<std::string>& payload) {
-    std::string body = "<IMETHODRESPONSE NAME=\"" + operation + "\">\n";
-    if (payload) {
-        body += "<IRETURNVALUE>\n" + *payload + "</IRETURNVALUE>\n";
+    std::string start = "<IMETHODRESPONSE NAME=\"" + operation + "\">\n";
+    if (!payload) {
+        return envelope(messageId, start, "", "</IMETHODRESPONSE>\n");
     }
-    body += "</IMETHODRESPONSE>\n";
-    return envelope(messageId, body);
+    return envelope(messageId, start + "<IRETURNVALUE>\n", *payload, "</IRETURNVALUE>\n</IMETHODRESPONSE>\n");
 }
 
 std::string methodResponse(const std::string& messageId, const std::string& method, const MethodResult& result) {
@@ -274,8 +280,7 @@ std::string methodResponse(const std::string& messageId, const std::string& meth
         appendValueElement(body, parameter.value);
         body += "</PARAMVALUE>\n";
     }
-    body += "</METHODRESPONSE>\n";
-    return envelope(messageId, body);
+    return envelope(messageId, body, "", "</METHODRESPONSE>\n");
 }
 
 std::string errorResponse(const std::string& messageId, const std::string& name, bool intrinsic, int code,
@@ -287,8 +292,7 @@ std::string errorResponse(const std::string& messageId, const std::string& name,
         appendEscaped(body, description);
         body += "\"/>";
     }
-    body += std::string("</") + element + ">\n";
-    return envelope(messageId, body);
+    return envelope(messageId, body, "", std::string("</") + element + ">\n");
 }
 
 }  // namespace mlnx_cimsim

@@ -72,24 +72,25 @@ std::string serializeHead(const HttpReply& reply) {
     return head + "\r\n";
 }
 
-std::string serializeBody(const HttpReply& reply) {
-    if (!reply.chunked) {
-        return reply.body;
-    }
-    std::string out;
-    if (!reply.body.empty()) {
+std::string framedPrefix(const HttpReply& reply) {
+    std::string prefix = serializeHead(reply);
+    if (reply.chunked && !reply.body.empty()) {
         char size[24];
         std::snprintf(size, sizeof size, "%zx\r\n", reply.body.size());
-        out += size;
-        out += reply.body;
-        out += "\r\n";
+        prefix += size;
     }
-    out += "0\r\n";
+    return prefix;
+}
+
+std::string framedSuffix(const HttpReply& reply) {
+    if (!reply.chunked) {
+        return "";
+    }
+    std::string suffix = reply.body.empty() ? "0\r\n" : "\r\n0\r\n";
     for (const auto& trailer : reply.trailers) {
-        out += trailer.first + ": " + trailer.second + "\r\n";
+        suffix += trailer.first + ": " + trailer.second + "\r\n";
     }
-    out += "\r\n";
-    return out;
+    return suffix + "\r\n";
 }
 
 }  // namespace mlnx_cimsim

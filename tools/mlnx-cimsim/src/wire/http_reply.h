@@ -25,7 +25,9 @@ std::string percentEncoded(const std::string& text);
 
 // The head including the blank line.
 std::string serializeHead(const HttpReply& reply);
-// The body as it goes on the wire after the head (chunk framing and trailers included).
-std::string serializeBody(const HttpReply& reply);
+// What goes on the wire is prefix, body, suffix: the body is written as it is, without
+// another copy, between the head (with the chunk size) and the chunk end with trailers.
+std::string framedPrefix(const HttpReply& reply);
+std::string framedSuffix(const HttpReply& reply);
 
 }  // namespace mlnx_cimsim
