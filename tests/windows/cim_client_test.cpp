@@ -81,6 +81,50 @@ TEST(WindowsCimClientTest, UnreachableServerFailsAtConnect)
     }
 }
 
+// OpenPegasus's verification callback: a client that sets one wants the
+// server verified; the answer here would accept anything, but the
+// certificate must first pass the platform's checks.
+Boolean AcceptVerified(SSLCertificateInfo&)
+{
+    return true;
+}
+
+TEST(WindowsCimClientTest, TrustStoreDecidesWhetherTheServerIsTrusted)
+{
+    using QuilletWindowsTests::SimulatorStateFile;
+    const SimulatorAddress simulator = RunningSimulator("https-other");
+    {
+        CIMClient client;
+        client.connect(simulator.host.c_str(), simulator.port,
+                       SSLContext(SimulatorStateFile("https-other.pem").c_str(), nullptr, String()), "", "");
+        EXPECT_EQ(4u, client.enumerateInstances(kNamespace, "MLNX_PCIDevice").size());
+    }
+    {
+        CIMClient client;
+        client.connect(simulator.host.c_str(), simulator.port,
+                       SSLContext(SimulatorStateFile("https.pem").c_str(), nullptr, String()), "", "");
+        try {
+            client.enumerateInstances(kNamespace, "MLNX_PCIDevice");
+            FAIL() << "a server outside the trust store was accepted";
+        } catch (const CIMClientTLSException& error) {
+            EXPECT_NE(std::string::npos, Text(error.getMessage()).find("not in the trust store"))
+                << Text(error.getMessage());
+        }
+    }
+    {
+        // No trust store but a callback: the system's authorities decide.
+        CIMClient client;
+        client.connect(simulator.host.c_str(), simulator.port, SSLContext(String(), AcceptVerified, String()),
+                       "", "");
+        try {
+            client.enumerateInstances(kNamespace, "MLNX_PCIDevice");
+            FAIL() << "a self-signed certificate was accepted";
+        } catch (const CIMClientTLSException& error) {
+            EXPECT_NE(std::string::npos, Text(error.getMessage()).find("TLS")) << Text(error.getMessage());
+        }
+    }
+}
+
 TEST(WindowsCimClientTest, CredentialsAreSentWhenTheServerAsks)
 {
     const SimulatorAddress simulator = RunningSimulator("auth");

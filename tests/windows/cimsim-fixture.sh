@@ -19,6 +19,9 @@ start)
   shift 2
   mkdir -p "$state"
   rm -f "$state/$name.url"
+  # Emptied here, not by the redirection below: that one happens in the
+  # background and could come after the first look at the log.
+  : >"$state/$name.log"
   # Detached from CTest's output pipes: the server outlives this script.
   "$simulator" --port 0 --quiet "$@" >"$state/$name.log" 2>&1 </dev/null &
   pid=$!

@@ -68,13 +68,18 @@ std::string Exchange(const SimulatorAddress& simulator, const wchar_t* verb, con
 
 }  // namespace
 
-SimulatorAddress RunningSimulator(const std::string& name)
+std::string SimulatorStateFile(const std::string& name)
 {
     const char* state = std::getenv("QUILLET_CIMSIM_STATE");
     if (state == nullptr) {
         throw std::runtime_error("QUILLET_CIMSIM_STATE is not set: run the test through CTest");
     }
-    const std::string file = std::string(state) + "/" + name + ".url";
+    return std::string(state) + "/" + name;
+}
+
+SimulatorAddress RunningSimulator(const std::string& name)
+{
+    const std::string file = SimulatorStateFile(name + ".url");
     std::ifstream stream(file);
     SimulatorAddress simulator;
     if (!std::getline(stream, simulator.url)) {

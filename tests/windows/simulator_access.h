@@ -17,6 +17,10 @@ struct SimulatorAddress {
 // naming the file when it is not running.
 SimulatorAddress RunningSimulator(const std::string& name);
 
+// A file the simulators' start wrote into their state directory (such as
+// "https.pem", the certificate of the "https" simulator).
+std::string SimulatorStateFile(const std::string& name);
+
 // POST /control with a JSON document; returns the answer.
 std::string ControlSimulator(const SimulatorAddress& simulator, const std::string& json);
 

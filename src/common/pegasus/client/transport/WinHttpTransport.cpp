@@ -9,13 +9,15 @@
 //   rather than in a trailer that would be lost.
 // - WinHTTP reopens a connection the server closed by itself.
 
+// Before any header that brings windows.h.
+#include <winsock2.h>
+
 #include "HttpTransport.h"
 #include "WinErrorText.h"
 #include "WinTcpProbe.h"
+#include "WinTrustStore.h"
 
 #include "../ClientErrors.h"
-
-#include <winsock2.h>
 
 #include <windows.h>
 
@@ -122,15 +124,42 @@ std::string certificateProblems(DWORD flags)
 struct RequestEvents
 {
     DWORD certificateFlags = 0;
+    // Set when the caller's trust store decides on the server's certificate.
+    const WinTrustStore* trustStore = nullptr;
+    std::string untrusted;
+    bool closedByCallback = false;
 };
 
-void CALLBACK onRequestStatus(HINTERNET, DWORD_PTR context, DWORD status, LPVOID information,
+// With a trust store of the caller's, the certificate is checked once the
+// handshake is done, just before the request goes out, and the request is
+// abandoned there when the server is not trusted. (Wine's WinHTTP sends it
+// all the same; the caller gets the TLS failure either way.)
+void checkServerCertificate(HINTERNET request, RequestEvents& events)
+{
+    PCCERT_CONTEXT certificate = nullptr;
+    DWORD size = sizeof certificate;
+    WinHttpQueryOption(request, WINHTTP_OPTION_SERVER_CERT_CONTEXT, &certificate, &size);
+    events.untrusted = events.trustStore->problemWith(certificate);
+    if (certificate)
+        CertFreeCertificateContext(certificate);
+    if (!events.untrusted.empty())
+    {
+        events.closedByCallback = true;
+        WinHttpCloseHandle(request);
+    }
+}
+
+void CALLBACK onRequestStatus(HINTERNET request, DWORD_PTR context, DWORD status, LPVOID information,
                               DWORD informationLength)
 {
-    if (status != WINHTTP_CALLBACK_STATUS_SECURE_FAILURE || context == 0 || information == nullptr ||
-        informationLength < sizeof(DWORD))
+    if (context == 0)
         return;
-    reinterpret_cast<RequestEvents*>(context)->certificateFlags = *static_cast<DWORD*>(information);
+    RequestEvents& events = *reinterpret_cast<RequestEvents*>(context);
+    if (status == WINHTTP_CALLBACK_STATUS_SENDING_REQUEST && events.trustStore && !events.closedByCallback)
+        checkServerCertificate(request, events);
+    if (status == WINHTTP_CALLBACK_STATUS_SECURE_FAILURE && information != nullptr &&
+        informationLength >= sizeof(DWORD))
+        events.certificateFlags = *static_cast<DWORD*>(information);
 }
 
 class WinHttpTransport final : public HttpTransport
@@ -141,6 +170,9 @@ public:
         close();
         _endpoint = endpoint;
         _where = endpoint.describe();
+        _trustStore.reset();
+        if (endpoint.tls.enabled && endpoint.tls.verifyPeer && !endpoint.tls.trustStore.empty())
+            _trustStore = std::make_unique<WinTrustStore>(endpoint.tls.trustStore, _where);
         probeTcp(endpoint.host, endpoint.port, timeout);
         startSession();
     }
@@ -160,12 +192,15 @@ public:
 
         ++_stats.requestsSent;
         const DWORD bodySize = static_cast<DWORD>(request.body.size());
-        if (!WinHttpSendRequest(requestHandle, WINHTTP_NO_ADDITIONAL_HEADERS, 0,
-                                const_cast<char*>(request.body.data()), bodySize, bodySize, 0) ||
-            !WinHttpReceiveResponse(requestHandle, nullptr))
+        const BOOL sent = WinHttpSendRequest(requestHandle, WINHTTP_NO_ADDITIONAL_HEADERS, 0,
+                                             const_cast<char*>(request.body.data()), bodySize, bodySize, 0);
+        if (events.closedByCallback)
         {
-            fail(GetLastError(), events, nullptr, timeout);
+            handle.release();  // closed by the callback already
+            throwTlsFailure(_where, events.untrusted);
         }
+        if (!sent || !WinHttpReceiveResponse(requestHandle, nullptr))
+            fail(GetLastError(), events, nullptr, timeout);
         countConnection(requestHandle);
 
         HttpResponse response = readHead(requestHandle);
@@ -246,10 +281,18 @@ private:
                 ignored |= SECURITY_FLAG_IGNORE_UNKNOWN_CA | SECURITY_FLAG_IGNORE_CERT_DATE_INVALID |
                            SECURITY_FLAG_IGNORE_CERT_WRONG_USAGE;
             }
+            DWORD notifications = WINHTTP_CALLBACK_FLAG_SECURE_FAILURE;
+            if (_trustStore)
+            {
+                // The caller's trust store decides on the issuer, not the system's.
+                ignored |= SECURITY_FLAG_IGNORE_UNKNOWN_CA;
+                events.trustStore = _trustStore.get();
+                notifications |= WINHTTP_CALLBACK_FLAG_SEND_REQUEST;
+            }
             WinHttpSetOption(request, WINHTTP_OPTION_SECURITY_FLAGS, &ignored, sizeof ignored);
             DWORD_PTR context = reinterpret_cast<DWORD_PTR>(&events);
             WinHttpSetOption(request, WINHTTP_OPTION_CONTEXT_VALUE, &context, sizeof context);
-            WinHttpSetStatusCallback(request, onRequestStatus, WINHTTP_CALLBACK_FLAG_SECURE_FAILURE, 0);
+            WinHttpSetStatusCallback(request, onRequestStatus, notifications, 0);
         }
         return request;
     }
@@ -437,6 +480,7 @@ private:
     std::string _where;
     InternetHandle _session;
     InternetHandle _connection;
+    std::unique_ptr<WinTrustStore> _trustStore;
     unsigned short _localPort = 0;
     std::size_t _limit = kDefaultResponseLimit;
     TransportStats _stats;
