@@ -2,6 +2,8 @@
 // its pauses, reconnection, and the provider-module switches.
 #include "cimfunc.h"
 
+#include <memory>
+
 #include <Pegasus/Common/Exception.h>
 #include <Pegasus/Common/SSLContext.h>
 
@@ -15,7 +17,7 @@ using CimFuncText::ToUtf8;
 namespace {
 
 const int kConnectAttempts = 3;
-// Connecting may wait on a busy server's authentication; allow it long.
+// Stays on the client after connecting until a caller sets its own.
 const Pegasus::Uint32 kConnectTimeoutMilliseconds = 2400000;
 const unsigned int kPauseAfterFailedAttemptMilliseconds = 10000;
 // Whatever the password is, the log shows this in its place.
@@ -52,11 +54,22 @@ const Pegasus::CIMNamespaceName& CimFunc::GetNameSpace() const
 
 void CimFunc::InitClient()
 {
-    client = new Pegasus::CIMClient();
-    if (Connect() != 0) {
-        delete client;
+    // Owned by the guard until connected: a failure, or an exception that is
+    // not the CIM library's, leaves neither a leak nor a dangling `client`.
+    std::unique_ptr<Pegasus::CIMClient> fresh(new Pegasus::CIMClient());
+    client = fresh.get();
+    int status = 1;
+    try {
+        status = Connect();
+    } catch (...) {
         client = nullptr;
+        throw;
     }
+    if (status != 0) {
+        client = nullptr;
+        return;
+    }
+    fresh.release();
 }
 
 int CimFunc::Reconnect()
@@ -64,13 +77,8 @@ int CimFunc::Reconnect()
     // The old client goes first: its connection closes before the new one opens.
     delete client;
     client = nullptr;
-    client = new Pegasus::CIMClient();
-    const int status = Connect();
-    if (status != 0) {
-        delete client;
-        client = nullptr;
-    }
-    return status;
+    InitClient();
+    return client != nullptr ? 0 : 1;
 }
 
 int CimFunc::Connect()
