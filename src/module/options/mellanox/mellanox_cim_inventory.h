@@ -32,6 +32,10 @@ public:
     static bool MatchCompletionRecord(DiagnosticItem& item, const Pegasus::CIMInstance& record);
 
 private:
+    // The current client, reconnecting first when there is none; null when
+    // that fails.
+    Pegasus::CIMClient* ConnectedClient();
+
     std::vector<DiagnosticItem*> m_diag_list_;
     Pegasus::CIMName m_diag_method_;
     PropertyMap m_diag_result_;

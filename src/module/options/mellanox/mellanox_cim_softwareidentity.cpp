@@ -1,0 +1,45 @@
+#include "mellanox_cim_softwareidentity.h"
+
+#include <iterator>
+
+#include <Pegasus/Common/CIMObject.h>
+
+#include "mellanox_cim_reader_support.h"
+#include "opn_logging.h"
+
+namespace Quillet {
+namespace Mellanox {
+
+const char* const SoftwareIdentityPropertyNames[20] = {
+    "Description",     "ElementName",           "ProductName",   "Manufacturer",
+    "Name",            "VersionString",         "Classifications", "ClassificationDescriptions",
+    "IdentityInfoValue", "SoftwareID",          "SubDeviceID",   "ReleaseDate",
+    "SoftwareStatus",  "SoftwareRole",          "IdentityInfoType", "IsPLDMUpdateSupported",
+    "InstanceID",      "AssociatedAdapterSlot", "LastUpdateError", "LastUpdateErrorString"};
+
+MellanoxCimSoftwareIdentity::MellanoxCimSoftwareIdentity()
+{
+    OPN_LOG(4) << "Calling constructor of MellanoxCimSoftwareIdentity";
+}
+
+MellanoxCimSoftwareIdentity::~MellanoxCimSoftwareIdentity()
+{
+    OPN_LOG(4) << "Calling destructor of MellanoxCimSoftwareIdentity";
+}
+
+void MellanoxCimSoftwareIdentity::GetData(const Pegasus::CIMInstance& instance)
+{
+    OPN_LOG(4) << "Calling MellanoxCimSoftwareIdentity::GetData with port"
+               << (const char*)instance.getPath().toString().getCString();
+    PresetPropertyNames(m_properties_, SoftwareIdentityPropertyNames, std::size(SoftwareIdentityPropertyNames));
+    // Raw values: the classification rules work on the provider's own codes.
+    CimFunc::GetProperties(Pegasus::CIMObject(instance), true, m_properties_);
+}
+
+std::string MellanoxCimSoftwareIdentity::GetValue(const std::string& name) const
+{
+    return PropertyValue(m_properties_, name);
+}
+
+}  // namespace Mellanox
+}  // namespace Quillet
