@@ -120,8 +120,8 @@ TEST_F(DiagnosticsEngine, DiscoveryListsEveryAssociationWithAlignedPaths)
 
     ASSERT_EQ(Discover(found), 0);
 
-    ASSERT_EQ(found.items.size(), 6u);
-    ASSERT_EQ(found.paths.size(), 6u);
+    ASSERT_EQ(found.items.size(), 9u);
+    ASSERT_EQ(found.paths.size(), 9u);
     for (size_t i = 0; i < found.items.size(); ++i) {
         const DiagnosticItem& item = *found.items[i];
         EXPECT_EQ(found.paths[i].first, item.serviceProvidedPath);
@@ -144,8 +144,8 @@ TEST_F(DiagnosticsEngine, DiscoveryListsEveryAssociationWithAlignedPaths)
 
     // A second discovery replaces the list instead of growing it.
     ASSERT_EQ(Discover(found), 0);
-    EXPECT_EQ(found.items.size(), 6u);
-    EXPECT_EQ(found.paths.size(), 6u);
+    EXPECT_EQ(found.items.size(), 9u);
+    EXPECT_EQ(found.paths.size(), 9u);
 }
 
 TEST_F(DiagnosticsEngine, FailedDiscoveryEmptiesTheListsAndNamesTheClass)
@@ -211,7 +211,9 @@ TEST_F(DiagnosticsEngine, CompletedBelowHundredPercentIsPolledAgain)
 TEST_F(DiagnosticsEngine, FinalStatesOtherThanCompletedEndThePollWithSuccess)
 {
     const std::vector<std::pair<std::string, std::string> > runs = {{"Ends Killed", "Killed"},
-                                                                    {"Ends In Exception", "Exception"}};
+                                                                    {"Ends In Exception", "Exception"},
+                                                                    {"Ends Suspended", "Suspended"},
+                                                                    {"Ends Terminated", "Terminated"}};
     for (const std::pair<std::string, std::string>& run : runs) {
         Quillet::LogCapture capture(4);
         DiagnosticItem item;
@@ -226,6 +228,19 @@ TEST_F(DiagnosticsEngine, FinalStatesOtherThanCompletedEndThePollWithSuccess)
         ASSERT_EQ(Record(item, result), 0);
         EXPECT_FALSE(result[DiagnosticResultLabels[2]].empty());
     }
+}
+
+TEST_F(DiagnosticsEngine, FinalStateOnTheLastAttemptStillCounts)
+{
+    Quillet::LogCapture capture(4);
+    DiagnosticItem item;
+    PropertyMap result;
+
+    ASSERT_EQ(RunUntilPolled("Killed On Tenth Poll", item, result), 0);
+
+    EXPECT_EQ(capture.Count(1, "Diagnostic Finished at the Killed state"), 1u);
+    EXPECT_EQ(capture.Count(1, kTimeOutLine), 0u);
+    EXPECT_EQ(pauses_, std::vector<unsigned int>(9, 10000));
 }
 
 TEST_F(DiagnosticsEngine, JobThatNeverEndsTimesOutAfterTenPollsAndTenWaits)
