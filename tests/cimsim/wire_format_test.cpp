@@ -222,6 +222,43 @@ TEST_F(WireFormat, OneConnectionCarriesManyRequests) {
     }
 }
 
+TEST_F(WireFormat, InstanceNamesAndClassNamesCanBeListed) {
+    IntrinsicCall names;
+    names.operation = "EnumerateInstanceNames";
+    names.parameters = {classNameParameter("MLNX_SoftwareIdentity")};
+    auto response = send(*sim_, cimPost("EnumerateInstanceNames", "root%2Fcimv2", intrinsicBody(names), false));
+    pugi::xml_document document;
+    ASSERT_TRUE(document.load_string(response.body.c_str()));
+    auto instanceNames = document.select_nodes("//IRETURNVALUE/INSTANCENAME");
+    ASSERT_EQ(instanceNames.size(), 5u);
+    EXPECT_STREQ(instanceNames[0].node().child("KEYBINDING").attribute("NAME").value(), "InstanceID");
+
+    IntrinsicCall classes;
+    classes.operation = "EnumerateClassNames";
+    classes.parameters = {classNameParameter("CIM_NetworkPort"), flagParameter("DeepInheritance", true)};
+    response = send(*sim_, cimPost("EnumerateClassNames", "root%2Fcimv2", intrinsicBody(classes), false));
+    ASSERT_TRUE(document.load_string(response.body.c_str()));
+    std::vector<std::string> found;
+    for (const auto& name : document.select_nodes("//IRETURNVALUE/CLASSNAME")) {
+        found.push_back(name.node().attribute("NAME").value());
+    }
+    EXPECT_EQ(found, (std::vector<std::string>{"CIM_EthernetPort", "MLNX_IBPort", "MLNX_EthernetPort"}));
+}
+
+TEST_F(WireFormat, ALargeBodyAnnouncedWithExpectContinueIsAcceptedAfterTheInterimResponse) {
+    IntrinsicCall call;
+    call.operation = "EnumerateInstances";
+    call.parameters = {classNameParameter("MLNX_PCIDevice")};
+    std::string request = cimPost("EnumerateInstances", "root%2Fcimv2", intrinsicBody(call), false,
+                                  {"Expect: 100-continue"});
+    size_t split = request.find("\r\n\r\n") + 4;
+    HttpConnection connection(sim_->host(), sim_->port(), false);
+    connection.sendRaw(request.substr(0, split));
+    EXPECT_EQ(connection.readResponse().status, 100);
+    connection.sendRaw(request.substr(split));
+    EXPECT_EQ(connection.readResponse().status, 200);
+}
+
 TEST_F(WireFormat, GetClassDescribesTheMethodAndItsReferenceParameter) {
     IntrinsicCall call;
     call.operation = "GetClass";

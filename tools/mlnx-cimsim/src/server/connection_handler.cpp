@@ -96,6 +96,11 @@ void serveConnection(int fd, const TlsServerContext* tls, ServerState& state) {
             if (!head) {
                 return;
             }
+            auto expectation = head->headers.find("Expect");
+            if (expectation && equalsIgnoreCase(trimBlanks(*expectation), "100-continue")) {
+                // curl waits for this before it sends a large body.
+                stream->writeAll(std::string("HTTP/1.1 100 Continue\r\n\r\n"));
+            }
             std::string body = reader.readBody(*head, false);
             HttpRequest request = requestFrom(*head, std::move(body));
             RequestLogEntry log;
