@@ -8,12 +8,12 @@ namespace Mellanox {
 
 // The first 21 come from the instance; "Type" is derived from "Name".
 const char* const PciDevicePropertyNames[22] = {
-    "InstanceID",   "Caption",          "Description",        "ElementName",
-    "Name",         "OperationalStatus", "StatusDescriptions", "HealthState",
-    "PrimaryStatus", "EnabledState",     "RequestedState",     "SystemCreationClassName",
-    "SystemName",   "CreationClassName", "DeviceID",           "BusNumber",
-    "DeviceNumber", "FunctionNumber",    "PCIDeviceID",        "VendorID",
-    "RevisionID",   "Type"};
+    "InstanceID",    "Caption",           "Description",        "ElementName",
+    "Name",          "OperationalStatus", "StatusDescriptions", "HealthState",
+    "PrimaryStatus", "EnabledState",      "RequestedState",     "SystemCreationClassName",
+    "SystemName",    "CreationClassName", "DeviceID",           "BusNumber",
+    "DeviceNumber",  "FunctionNumber",    "PCIDeviceID",        "VendorID",
+    "RevisionID",    "Type"};
 
 namespace {
 const size_t kPropertiesReadFromInstance = 21;

@@ -9,15 +9,15 @@ namespace Quillet {
 namespace Mellanox {
 
 const char* const PortPropertyNames[27] = {
-    "DeviceID",          "ElementName",      "AutoSense",
-    "Caption",           "CreationClassName", "Description",
-    "EnabledState",      "EnabledDefault",   "FullDuplex",
-    "InstanceID",        "LIDMask",          "LinkTechnology",
-    "LinkSpeedActive",   "LinkWidthActive",  "MaxSpeed",
-    "Name",              "NetworkAddresses", "OperationalStatus",
-    "PermanentAddress",  "PortNumber",       "PortType",
-    "Speed",             "StatusDescriptions", "SystemCreationClassName",
-    "SystemName",        "ActiveMaximumTransmissionUnit", "SupportedMaximumTransmissionUnit"};
+    "DeviceID",         "ElementName",                   "AutoSense",
+    "Caption",          "CreationClassName",             "Description",
+    "EnabledState",     "EnabledDefault",                "FullDuplex",
+    "InstanceID",       "LIDMask",                       "LinkTechnology",
+    "LinkSpeedActive",  "LinkWidthActive",               "MaxSpeed",
+    "Name",             "NetworkAddresses",              "OperationalStatus",
+    "PermanentAddress", "PortNumber",                    "PortType",
+    "Speed",            "StatusDescriptions",            "SystemCreationClassName",
+    "SystemName",       "ActiveMaximumTransmissionUnit", "SupportedMaximumTransmissionUnit"};
 
 MellanoxCimPort::MellanoxCimPort()
 {

@@ -11,11 +11,11 @@ namespace Quillet {
 namespace Mellanox {
 
 const char* const SoftwareIdentityPropertyNames[20] = {
-    "Description",     "ElementName",           "ProductName",   "Manufacturer",
-    "Name",            "VersionString",         "Classifications", "ClassificationDescriptions",
-    "IdentityInfoValue", "SoftwareID",          "SubDeviceID",   "ReleaseDate",
-    "SoftwareStatus",  "SoftwareRole",          "IdentityInfoType", "IsPLDMUpdateSupported",
-    "InstanceID",      "AssociatedAdapterSlot", "LastUpdateError", "LastUpdateErrorString"};
+    "Description",       "ElementName",           "ProductName",      "Manufacturer",
+    "Name",              "VersionString",         "Classifications",  "ClassificationDescriptions",
+    "IdentityInfoValue", "SoftwareID",            "SubDeviceID",      "ReleaseDate",
+    "SoftwareStatus",    "SoftwareRole",          "IdentityInfoType", "IsPLDMUpdateSupported",
+    "InstanceID",        "AssociatedAdapterSlot", "LastUpdateError",  "LastUpdateErrorString"};
 
 MellanoxCimSoftwareIdentity::MellanoxCimSoftwareIdentity()
 {
