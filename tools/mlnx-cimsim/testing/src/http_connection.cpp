@@ -48,10 +48,7 @@ int connectTcp(const std::string& host, uint16_t port, std::chrono::milliseconds
     }
     int one = 1;
     ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
-    timeval value{};
-    value.tv_sec = static_cast<time_t>(timeout.count() / 1000);
-    value.tv_usec = static_cast<suseconds_t>((timeout.count() % 1000) * 1000);
-    ::setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &value, sizeof value);
+    mlnx_cimsim::setSocketReadTimeout(fd, timeout);
     return fd;
 }
 
