@@ -4,6 +4,7 @@
 // instances are read from the recorded responses of the same enumerations.
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -32,6 +33,11 @@ const Recording recordings[] = {
     {"MLNX_AvailableDiagnosticService", "13-cimcli-ei-MLNX_AvailableDiagnosticService-iq0"},
     {"MLNX_DiagnosticCompletionRecord", "15-cimcli-ei-MLNX_DiagnosticCompletionRecord-iq0"},
 };
+
+void PrintTo(const Recording& recording, std::ostream* out)
+{
+    *out << recording.className;
+}
 
 std::string utf8(const String& text)
 {
