@@ -95,6 +95,23 @@ TEST(CIMValueTypes, SetChangesTypeAndCopiesStayApart)
     EXPECT_EQ(value.getType(), CIMTYPE_BOOLEAN);
 }
 
+TEST(CIMValueTypes, EqualValuesStayIndependent)
+{
+    // Small integers and nulls may share storage; writing one must not
+    // change the other.
+    CIMValue a(Uint16(5));
+    CIMValue b(Uint16(5));
+    a.set(Uint16(7));
+    Uint16 x = 0;
+    b.get(x);
+    EXPECT_EQ(x, 5);
+    CIMValue nullA(CIMTYPE_STRING, false);
+    CIMValue nullB(CIMTYPE_STRING, false);
+    nullA.set(String("set"));
+    EXPECT_TRUE(nullB.isNull());
+    EXPECT_EQ(nullB.getType(), CIMTYPE_STRING);
+}
+
 TEST(CIMValueTypes, EqualityNeedsSameTypeArrayFlagAndValue)
 {
     EXPECT_TRUE(CIMValue(Uint16(3)) == CIMValue(Uint16(3)));

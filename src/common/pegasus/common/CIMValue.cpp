@@ -1,5 +1,6 @@
 #include <Pegasus/Common/CIMValue.h>
 
+#include <atomic>
 #include <type_traits>
 
 #include "CIMValueRep.h"
@@ -103,9 +104,48 @@ CIMValueRep* sharedNullRep(CIMType type, bool isArray)
     return table.reps[isArray ? 1 : 0][type];
 }
 
+// Values are never written in place while shared, so equal small integers
+// and booleans (most enumeration and state properties) can share one rep
+// each instead of allocating their own. Filled on first use; the table
+// keeps its reference, so these reps live as long as the program.
+template<class T>
+CIMValueRep* sharedSmallRep(T x)
+{
+    static std::atomic<CIMValueRep*> table[256];
+    std::atomic<CIMValueRep*>& slot = table[static_cast<unsigned>(x)];
+    CIMValueRep* rep = slot.load(std::memory_order_acquire);
+    if (rep)
+        return rep;
+    CIMValueRep* made = new CIMValueRep();
+    made->type = CIMTypeOf<T>::value;
+    made->isNull = false;
+    made->data = x;
+    if (slot.compare_exchange_strong(rep, made, std::memory_order_acq_rel))
+        return made;
+    delete made;
+    return rep;
+}
+
+template<class T>
+bool isSmallInteger(const T& x)
+{
+    if constexpr (std::is_integral_v<T>)
+        return x >= T(0) && static_cast<Uint64>(x) < 256;
+    else
+        return false;
+}
+
 template<class T>
 void setScalar(CIMValueRep*& rep, const T& x)
 {
+    if constexpr (std::is_integral_v<T>)
+    {
+        if (isSmallInteger(x))
+        {
+            Internal::assignRep(rep, sharedSmallRep(x));
+            return;
+        }
+    }
     auto data = stored(x);
     CIMValueRep* r = fresh(rep);
     r->type = CIMTypeOf<T>::value;

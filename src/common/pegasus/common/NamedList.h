@@ -32,13 +32,13 @@ template<class Item, bool Hashed>
 class NamedList
 {
 public:
-    Uint32 size() const { return Uint32(_items.size()); }
+    Uint32 size() const { return Uint32(_entries.size()); }
 
     const Item& at(Uint32 index) const
     {
-        if (index >= _items.size())
+        if (index >= _entries.size())
             throw IndexOutOfBoundsException();
-        return _items[index];
+        return _entries[index].item;
     }
 
     Uint32 find(const CIMName& name) const
@@ -58,40 +58,40 @@ public:
             what.append("\"");
             throw AlreadyExistsException(what);
         }
-        _items.push_back(item);
-        if (Hashed)
-            _hashes.push_back(hash);
+        // Instances carry dozens of properties: skip the smallest steps
+        // of the vector's growth.
+        if (_entries.empty())
+            _entries.reserve(Hashed ? 16 : 4);
+        _entries.push_back(Entry{item, hash});
     }
 
     void remove(Uint32 index)
     {
-        if (index >= _items.size())
+        if (index >= _entries.size())
             throw IndexOutOfBoundsException();
-        _items.erase(_items.begin() + index);
-        if (Hashed)
-            _hashes.erase(_hashes.begin() + index);
+        _entries.erase(_entries.begin() + index);
     }
 
-    void reserve(size_t n)
-    {
-        _items.reserve(n);
-        if (Hashed)
-            _hashes.reserve(n);
-    }
+    void reserve(size_t n) { _entries.reserve(n); }
 
 private:
+    struct Entry
+    {
+        Item item;
+        Uint32 hash;
+    };
+
     Uint32 find(const CIMName& name, Uint32 hash) const
     {
-        for (size_t i = 0; i < _items.size(); i++)
+        for (size_t i = 0; i < _entries.size(); i++)
         {
-            if ((!Hashed || _hashes[i] == hash) && _items[i].getName().equal(name))
+            if ((!Hashed || _entries[i].hash == hash) && _entries[i].item.getName().equal(name))
                 return Uint32(i);
         }
         return PEG_NOT_FOUND;
     }
 
-    std::vector<Item> _items;
-    std::vector<Uint32> _hashes;
+    std::vector<Entry> _entries;
 };
 
 }  // namespace Internal
