@@ -53,7 +53,8 @@ TEST(RawDataCommand, OutDirectoryGetsOneFilePerRecordNamedAfterIt)
     const std::string out = temp.Path() + "/service-data";
     const ToolRun run = RunTool({"rawdata", "--simulate", "--json", "--out", out});
     ASSERT_EQ(run.exitCode, 0) << run.Describe();
-    const auto& records = run.Json().at("raw_data");
+    const nlohmann::json document = run.Json();
+    const auto& records = document.at("raw_data");
     ASSERT_FALSE(records.empty());
     size_t files = 0;
     for (const auto& entry : std::filesystem::directory_iterator(out)) {

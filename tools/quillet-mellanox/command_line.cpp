@@ -20,7 +20,7 @@ const char kFooter[] =
     "  quillet-mellanox inventory --simulate\n"
     "  quillet-mellanox identities --host cim.example.net --user admin --password-file ~/.cimpw --ssl\n"
     "  quillet-mellanox inventory --hosts fleet.txt -j 8 --user admin --password-file ~/.cimpw --json\n"
-    "  quillet-mellanox diag run 'MLNX_DiagnosticTest|mt4119_pciconf0' --simulate\n"
+    "  quillet-mellanox diag run 'MLNX_PCIeLinkTest|0000:03:00.0' --simulate\n"
     "  quillet-mellanox rawdata --root /opt/quillet --out ./service-data";
 
 struct Subcommands {

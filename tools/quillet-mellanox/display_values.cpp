@@ -1,5 +1,6 @@
 #include "display_values.h"
 
+#include <cctype>
 #include <cstdio>
 
 namespace Quillet::Cli {
@@ -17,7 +18,84 @@ std::string Hex(const std::string& decimal, int digits)
     return text;
 }
 
+struct CodeName {
+    unsigned int code;
+    const char* name;
+};
+
+// Value maps of CIM_ManagedSystemElement.
+const CodeName kHealthStates[] = {{0, "Unknown"},          {5, "OK"},
+                                  {10, "Degraded/Warning"}, {15, "Minor failure"},
+                                  {20, "Major failure"},    {25, "Critical failure"},
+                                  {30, "Non-recoverable error"}};
+const CodeName kOperationalStatuses[] = {
+    {0, "Unknown"},   {1, "Other"},         {2, "OK"},
+    {3, "Degraded"},  {4, "Stressed"},      {5, "Predictive Failure"},
+    {6, "Error"},     {7, "Non-Recoverable Error"}, {8, "Starting"},
+    {9, "Stopping"},  {10, "Stopped"},      {11, "In Service"},
+    {12, "No Contact"}, {13, "Lost Communication"}, {14, "Aborted"},
+    {15, "Dormant"},  {16, "Supporting Entity in Error"}, {17, "Completed"},
+    {18, "Power Mode"}, {19, "Relocating"}};
+
+template <size_t N>
+std::string NameOfCode(const CodeName (&names)[N], const std::string& code)
+{
+    if (IsDecimal(code)) {
+        const unsigned long long value = std::stoull(code);
+        for (const CodeName& entry : names) {
+            if (entry.code == value) {
+                return entry.name;
+            }
+        }
+    }
+    return code;
+}
+
 }  // namespace
+
+std::string HealthStateText(const std::string& code)
+{
+    return NameOfCode(kHealthStates, code);
+}
+
+std::string OperationalStatusText(const std::string& codes)
+{
+    // Codes from here on are the vendor's own, with no agreed meaning.
+    const unsigned long long firstVendorCode = 32768;
+    std::string text;
+    size_t start = 0;
+    while (start < codes.size()) {
+        size_t end = codes.find(' ', start);
+        if (end == std::string::npos) {
+            end = codes.size();
+        }
+        const std::string code = codes.substr(start, end - start);
+        const bool vendorCode = IsDecimal(code) && std::stoull(code) >= firstVendorCode;
+        if (!code.empty() && !vendorCode) {
+            text += (text.empty() ? "" : ", ") + NameOfCode(kOperationalStatuses, code);
+        }
+        start = end + 1;
+    }
+    return text;
+}
+
+std::string HardwareAddress(const std::string& hex)
+{
+    if (hex.find_first_not_of("0123456789abcdefABCDEF") != std::string::npos ||
+        (hex.size() != 12 && hex.size() != 16)) {
+        return hex;
+    }
+    std::string lower;
+    for (char c : hex) {
+        lower += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    }
+    const size_t group = hex.size() == 12 ? 2 : 4;
+    std::string text;
+    for (size_t i = 0; i < lower.size(); i += group) {
+        text += (text.empty() ? "" : ":") + lower.substr(i, group);
+    }
+    return text;
+}
 
 std::string PciAddress(const std::string& bus, const std::string& device, const std::string& function)
 {

@@ -23,6 +23,18 @@ std::string BitRate(const std::string& bitsPerSecond);
 // CIM datetime "20230115093000.000000+000" -> "2023-01-15".
 std::string CimDate(const std::string& datetime);
 
+// CIM HealthState code -> its name ("5" -> "OK", "10" -> "Degraded/Warning").
+std::string HealthStateText(const std::string& code);
+
+// CIM OperationalStatus codes, blank-separated as the module renders an
+// array -> their names joined by ", ", vendor-specific codes left out
+// ("3 32768" -> "Degraded").
+std::string OperationalStatusText(const std::string& codes);
+
+// "248A07A1B210" -> "24:8a:07:a1:b2:10" (MAC), "248A0703005D4B01" ->
+// "248a:0703:005d:4b01" (GUID).
+std::string HardwareAddress(const std::string& hex);
+
 // The first non-empty of the texts.
 std::string FirstOf(const std::string& first, const std::string& second);
 

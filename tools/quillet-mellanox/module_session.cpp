@@ -1,6 +1,7 @@
 #include "module_session.h"
 
 #include <cstdlib>
+#include <filesystem>
 
 #include "connection_settings.h"
 #include "self_location.h"
@@ -70,7 +71,7 @@ std::string ModuleSession::RawDataRoot(const ToolOptions& options) const
     if (!options.rootDirectory.empty() || !options.simulate) {
         return options.rootDirectory;
     }
-    return ExecutableDirectory() + "../fake-root";
+    return std::filesystem::path(ExecutableDirectory() + "../fake-root").lexically_normal().string();
 }
 
 }  // namespace Quillet::Cli

@@ -10,14 +10,10 @@ namespace {
 
 const size_t kIndent = 2;
 
-std::string Heading(const std::string& title, size_t count)
+std::string Section(const TableContext& context, const std::string& title, const std::string& count,
+                    const TextTable& table)
 {
-    return title + " (" + std::to_string(count) + ")\n";
-}
-
-std::string Section(const TableContext& context, const std::string& title, size_t count, const TextTable& table)
-{
-    std::string text = "\n" + Heading(title, count);
+    std::string text = "\n" + title + " (" + count + ")\n";
     text += table.Empty() ? std::string(kIndent, ' ') + "none\n" : table.Render(kIndent, context.width);
     return text;
 }
@@ -28,45 +24,90 @@ size_t CountLines(const std::string& text)
     return (!text.empty() && text.back() != '\n') ? lines + 1 : lines;
 }
 
+// "OK - Active LinkUp", or "Degraded PCIe link width x8 of x16": the status
+// and the provider's words for it, without saying the same thing twice.
+std::string StatusWithDescription(const std::string& operationalStatus, const std::string& descriptions)
+{
+    const std::string status = OperationalStatusText(operationalStatus);
+    if (descriptions.empty()) {
+        return status;
+    }
+    if (status.empty() || descriptions.compare(0, status.size(), status) == 0) {
+        return descriptions;
+    }
+    return status + " - " + descriptions;
+}
+
+// "100 Gb/s EDR": the rate, and the InfiniBand speed name when known.
+std::string PortSpeed(const Quillet::Mellanox::Port_& port)
+{
+    const std::string rate = BitRate(FirstOf(port.speed, port.max_speed));
+    const std::string& active = port.link_speed_active;
+    if (active.empty() || active == "Unknown" || active == port.speed) {
+        return rate;
+    }
+    return rate.empty() ? active : rate + " " + active;
+}
+
 TextTable PciFunctionTable(const std::vector<Quillet::Mellanox::PCIDevice_>& devices)
 {
-    TextTable table({"ADDRESS", "KIND", "IDS", "NAME", "HEALTH", "STATE", "STATUS"});
+    TextTable table({"ADDRESS", "KIND", "IDS", "NAME", "HEALTH", "STATUS"});
+    table.SetFlexible({"NAME", "STATUS"});
     for (const auto& device : devices) {
         table.AddRow({PciAddress(device.bus_number, device.device_number, device.function_number),
                       PciFunctionKind(device.type), PciIds(device.vendor_ID, device.PCI_device_ID),
-                      FirstOf(device.element_name, device.name), device.health_state, device.enabled_state,
-                      FirstOf(device.operational_status, device.status_descriptions)});
+                      FirstOf(device.element_name, device.name), HealthStateText(device.health_state),
+                      StatusWithDescription(device.operational_status, device.status_descriptions)});
     }
     return table;
 }
 
 TextTable PortTable(const std::vector<Quillet::Mellanox::Port_>& ports)
 {
-    TextTable table({"PORT", "LINK", "SPEED", "WIDTH", "MTU", "ADDRESS", "STATE", "STATUS"});
+    TextTable table({"PORT", "LINK", "SPEED", "WIDTH", "MTU", "ADDRESS", "STATUS", "DESCRIPTION"});
+    table.SetFlexible({"STATUS", "DESCRIPTION"});
     for (const auto& port : ports) {
-        table.AddRow({FirstOf(port.element_name, port.device_ID), FirstOf(port.link_technology, port.port_type),
-                      BitRate(FirstOf(port.speed, port.link_speed_active)), port.link_width_active,
-                      port.active_maximum_transmission_unit,
-                      FirstOf(port.permanent_address, port.network_addresses), port.enabled_state,
-                      port.operational_status});
+        table.AddRow({FirstOf(port.name, port.device_ID), FirstOf(port.link_technology, port.port_type),
+                      PortSpeed(port), port.link_width_active, port.active_maximum_transmission_unit,
+                      HardwareAddress(FirstOf(port.permanent_address, port.network_addresses)),
+                      StatusWithDescription(port.operational_status, port.status_descriptions),
+                      FirstOf(port.description, port.element_name)});
     }
     return table;
 }
 
-TextTable IdentityTable(const std::vector<Quillet::QLOptions::SoftwareIdentity_>& identities, bool withRelease)
+std::string ClassOf(const Quillet::QLOptions::SoftwareIdentity_& identity)
 {
-    std::vector<std::string> headings{"CLASS", "PRODUCT", "NAME", "VERSION"};
-    if (withRelease) {
-        headings.push_back("RELEASED");
-    }
-    TextTable table(headings);
+    return FirstOf(identity.classification_descriptions, identity.classifications);
+}
+
+// The structured inventory lists an identity once per PCI function that
+// reports it; people need each one once.
+TextTable DistinctIdentityTable(const std::vector<Quillet::QLOptions::SoftwareIdentity_>& identities,
+                                size_t& distinct)
+{
+    TextTable table({"CLASS", "NAME", "VERSION", "RELEASED", "ID"});
+    table.SetFlexible({"CLASS", "NAME"});
+    std::vector<std::vector<std::string>> rows;
     for (const auto& identity : identities) {
-        std::vector<std::string> row{FirstOf(identity.classification_descriptions, identity.classifications),
-                                     identity.product_name, identity.element_name, identity.version_string};
-        if (withRelease) {
-            row.push_back(CimDate(identity.release_date));
+        std::vector<std::string> row{ClassOf(identity), identity.element_name, identity.version_string,
+                                     CimDate(identity.release_date), identity.software_ID};
+        if (std::find(rows.begin(), rows.end(), row) == rows.end()) {
+            rows.push_back(row);
+            table.AddRow(row);
         }
-        table.AddRow(row);
+    }
+    distinct = rows.size();
+    return table;
+}
+
+TextTable IdentityTable(const std::vector<Quillet::QLOptions::SoftwareIdentity_>& identities)
+{
+    TextTable table({"CLASS", "PRODUCT", "NAME", "VERSION", "ID"});
+    table.SetFlexible({"CLASS", "PRODUCT", "NAME"});
+    for (const auto& identity : identities) {
+        table.AddRow({ClassOf(identity), identity.product_name, identity.element_name, identity.version_string,
+                      identity.software_ID});
     }
     return table;
 }
@@ -86,10 +127,15 @@ std::string StatusLine(int status)
 std::string InventoryText(const TableContext& context, int status, const Quillet::Mellanox::StructuredInfo_& info)
 {
     std::string text = Title(context, "Mellanox adapters");
-    text += Section(context, "PCI functions", info.pci_devices.size(), PciFunctionTable(info.pci_devices));
-    text += Section(context, "Ports", info.ports.size(), PortTable(info.ports));
-    text += Section(context, "Firmware and software", info.software_identities.size(),
-                    IdentityTable(info.software_identities, true));
+    text += Section(context, "PCI functions", std::to_string(info.pci_devices.size()), PciFunctionTable(info.pci_devices));
+    text += Section(context, "Ports", std::to_string(info.ports.size()), PortTable(info.ports));
+    size_t distinct = 0;
+    const TextTable identities = DistinctIdentityTable(info.software_identities, distinct);
+    std::string identityCount = std::to_string(info.software_identities.size());
+    if (distinct != info.software_identities.size()) {
+        identityCount += " reported, " + std::to_string(distinct) + " different";
+    }
+    text += Section(context, "Firmware and software", identityCount, identities);
     return text + "\n" + StatusLine(status);
 }
 
@@ -97,7 +143,7 @@ std::string IdentitiesText(const TableContext& context, int status,
                            const std::vector<Quillet::QLOptions::SoftwareIdentity_>& identities)
 {
     std::string text = Title(context, "Mellanox firmware, drivers and tools");
-    text += Section(context, "Software identities", identities.size(), IdentityTable(identities, false));
+    text += Section(context, "Software identities", std::to_string(identities.size()), IdentityTable(identities));
     return text + "\n" + StatusLine(status);
 }
 
@@ -109,7 +155,7 @@ std::string DiagnosticNamesText(const TableContext& context, int status, const s
         table.AddRow({name, name.substr(0, bar), bar == std::string::npos ? std::string() : name.substr(bar + 1)});
     }
     std::string text = Title(context, "Mellanox diagnostics");
-    text += Section(context, "Diagnostics", names.size(), table);
+    text += Section(context, "Diagnostics", std::to_string(names.size()), table);
     if (!names.empty()) {
         text += "\nRun one with: quillet-mellanox diag run '" + names.front() + "'\n";
     }
@@ -120,6 +166,7 @@ std::string DiagnosticRunText(const TableContext& context, int status, const std
                               const Quillet::QuilletIHV::DiagnosticRecord_& record)
 {
     TextTable table({"FIELD", "VALUE"});
+    table.SetFlexible({"VALUE"});
     table.AddRow({"result", std::to_string(record.result) + " (" + DiagnosticResultMeaning(record.result) + ")"});
     table.AddRow({"job state", record.job_state});
     table.AddRow({"percent complete", record.percent_complete});
@@ -140,11 +187,12 @@ std::string RawDataText(const TableContext& context, int status,
                         const std::vector<Quillet::QuilletIHV::RawData_>& records, const std::string& outDirectory)
 {
     TextTable table({"NAME", "LINES", "DESCRIPTION", "COMMAND"});
+    table.SetFlexible({"DESCRIPTION", "COMMAND"});
     for (const auto& record : records) {
         table.AddRow({record.name, std::to_string(CountLines(record.content)), record.description, record.command});
     }
     std::string text = Title(context, "Mellanox service data");
-    text += Section(context, "Raw data", records.size(), table);
+    text += Section(context, "Raw data", std::to_string(records.size()), table);
     if (!outDirectory.empty()) {
         if (!records.empty()) {
             text += "\nWritten to " + outDirectory + "/<NAME>\n";

@@ -48,8 +48,17 @@ size_t DisplayWidth(const std::string& text)
     return static_cast<size_t>(std::count_if(text.begin(), text.end(), [](char c) { return !IsContinuationByte(c); }));
 }
 
-TextTable::TextTable(std::vector<std::string> headings) : m_headings_(std::move(headings))
+TextTable::TextTable(std::vector<std::string> headings)
+    : m_headings_(std::move(headings)), m_flexible_(m_headings_.size(), false)
 {
+}
+
+void TextTable::SetFlexible(const std::vector<std::string>& headings)
+{
+    for (size_t column = 0; column < m_headings_.size(); ++column) {
+        m_flexible_[column] =
+            std::find(headings.begin(), headings.end(), m_headings_[column]) != headings.end();
+    }
 }
 
 void TextTable::AddRow(std::vector<std::string> cells)
@@ -72,12 +81,28 @@ std::vector<size_t> TextTable::FittedWidths(size_t available) const
     }
     const size_t gaps = widths.empty() ? 0 : kColumnGap * (widths.size() - 1);
     auto total = [&]() { return std::accumulate(widths.begin(), widths.end(), gaps); };
+    // The widest column that may still give way: flexible ones first.
+    auto nextToCut = [&]() -> size_t* {
+        for (bool flexibleRound : {true, false}) {
+            size_t* widest = nullptr;
+            for (size_t column = 0; column < widths.size(); ++column) {
+                if ((!flexibleRound || m_flexible_[column]) && widths[column] > kNarrowestColumn &&
+                    (widest == nullptr || widths[column] > *widest)) {
+                    widest = &widths[column];
+                }
+            }
+            if (widest != nullptr) {
+                return widest;
+            }
+        }
+        return nullptr;
+    };
     while (total() > available) {
-        auto widest = std::max_element(widths.begin(), widths.end());
-        if (widest == widths.end() || *widest <= kNarrowestColumn) {
+        size_t* column = nextToCut();
+        if (column == nullptr) {
             break;
         }
-        --*widest;
+        --*column;
     }
     return widths;
 }

@@ -7,13 +7,15 @@ namespace Quillet::Cli {
 
 // A plain-text table: a heading row, then one row per item, columns two
 // blanks apart and as wide as their widest cell. When the table is wider than
-// the width allowed, the widest columns give way first and their cells are
-// cut with "~".
+// the width allowed, the widest flexible columns (descriptions, names) give
+// way first, then the widest of the others; cut cells end in "~".
 class TextTable {
 public:
     explicit TextTable(std::vector<std::string> headings);
 
     void AddRow(std::vector<std::string> cells);
+    // Marks the columns, by heading, that are cut before any other.
+    void SetFlexible(const std::vector<std::string>& headings);
     bool Empty() const { return m_rows_.empty(); }
 
     // Each line starts with `indent` blanks and ends with "\n".
@@ -23,6 +25,7 @@ private:
     std::vector<size_t> FittedWidths(size_t available) const;
 
     std::vector<std::string> m_headings_;
+    std::vector<bool> m_flexible_;
     std::vector<std::vector<std::string>> m_rows_;
 };
 
