@@ -122,7 +122,8 @@ void CheckCombinations(const ToolOptions& options, bool portGiven)
     }
     const bool remote = options.outOfBand || fleet;
     if (!remote) {
-        const char* remoteOnly = options.ssl ? "--ssl"
+        // In-band, --ssl has a meaning only for the simulator: it speaks HTTPS.
+        const char* remoteOnly = (options.ssl && !options.simulate) ? "--ssl"
                                  : !options.user.empty() ? "--user"
                                  : !options.passwordFile.empty() ? "--password-file"
                                  : portGiven ? "--port"
@@ -135,7 +136,7 @@ void CheckCombinations(const ToolOptions& options, bool portGiven)
     if (!options.passwordFile.empty() && options.user.empty()) {
         refuse("--password-file needs --user USER");
     }
-    if (options.simulate && !options.user.empty() && options.passwordFile.empty()) {
+    if (options.simulate && !options.user.empty() && (options.passwordFile.empty() || options.passwordFile == "-")) {
         refuse("--simulate with --user needs --password-file FILE: the simulator reads the same file");
     }
 }

@@ -92,7 +92,7 @@ std::string SummaryText(const std::vector<HostResult>& results, int worst)
     }
     const size_t width = IsTerminal(STDOUT_FILENO) ? TerminalColumns(STDOUT_FILENO, 80) : 100000;
     return "Mellanox adapters of " + std::to_string(results.size()) + " servers - out-of-band\n\n" +
-           table.Render(2, width) + "\nWorst " + StatusLine(worst);
+           table.Render(2, width) + "\nWorst status " + std::to_string(worst) + ": " + StatusMeaning(worst) + "\n";
 }
 
 void WriteToTerminal(const std::string& text)
