@@ -122,31 +122,6 @@ void TakeDeviceLine(const std::string& line, std::vector<std::string>& devices)
     devices.push_back(name);
 }
 
-// The device names of the lister's output: one per line after the first line
-// that holds the separator.
-std::vector<std::string> ParseDeviceList(const std::string& output)
-{
-    const std::vector<std::string> lines = SplitLines(output);
-    std::vector<std::string> devices;
-    bool separatorFound = false;
-    for (size_t i = 0; i < lines.size(); ++i) {
-        OPN_LOG(4) << "MellanoxUtil::GetDevices, the line1 is :" << lines[i];
-        if (!separatorFound) {
-            if (!Contains(lines[i], kDeviceListSeparator)) {
-                continue;
-            }
-            separatorFound = true;
-            // The separator itself is dropped; the line after it is the first
-            // device line and is not traced as a line1.
-            if (++i == lines.size()) {
-                break;
-            }
-        }
-        TakeDeviceLine(lines[i], devices);
-    }
-    return devices;
-}
-
 // "Mellanox_", the index with at least two digits, "_".
 std::string RecordPrefix(size_t index)
 {
@@ -256,6 +231,29 @@ int MellanoxUtil::ExcuteCommand(std::string tool, std::vector<std::string> argum
     OPN_LOG(4) << "ExcuteCommand:" << commandText;
     OPN_LOG(4) << "ExcuteCommand result:" << result;
     return result;
+}
+
+std::vector<std::string> MellanoxUtil::ParseDeviceList(const std::string& output)
+{
+    const std::vector<std::string> lines = SplitLines(output);
+    std::vector<std::string> devices;
+    bool separatorFound = false;
+    for (size_t i = 0; i < lines.size(); ++i) {
+        OPN_LOG(4) << "MellanoxUtil::GetDevices, the line1 is :" << lines[i];
+        if (!separatorFound) {
+            if (!Contains(lines[i], kDeviceListSeparator)) {
+                continue;
+            }
+            separatorFound = true;
+            // The separator itself is dropped; the line after it is the first
+            // device line and is not traced as a line1.
+            if (++i == lines.size()) {
+                break;
+            }
+        }
+        TakeDeviceLine(lines[i], devices);
+    }
+    return devices;
 }
 
 void MellanoxUtil::GetDevices(std::vector<Quillet::QuilletIHV::RawData_>& records, std::vector<std::string>& devices)

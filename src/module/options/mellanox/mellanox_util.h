@@ -29,6 +29,10 @@ public:
     int ExcuteCommand(std::string tool, std::vector<std::string> arguments, Quillet::QuilletIHV::RawData_& record,
                       std::string* output);
     void GetDevices(std::vector<Quillet::QuilletIHV::RawData_>& records, std::vector<std::string>& devices);
+    // The device names in the device lister's output: one per line after the
+    // first line that holds the separator. Static so that the parse can be
+    // exercised without running the lister (fuzzing).
+    static std::vector<std::string> ParseDeviceList(const std::string& output);
 
     const std::string& GetUtilityPath() const { return m_utility_; }
     const std::string& GetMdevicesPath() const { return m_mdevices_; }
