@@ -9,6 +9,9 @@ echo "== native build and tests"
 "$root/scripts/build.sh" "$root/build"
 (cd "$root/build" && ctest --output-on-failure -j2 --timeout 300)
 
+echo "== valgrind memcheck: integration tests of the exported class"
+"$root/scripts/valgrind.sh" "$root/build"
+
 echo "== AddressSanitizer + UndefinedBehaviorSanitizer build and tests"
 "$root/scripts/build.sh" "$root/build-asan" -DQUILLET_SANITIZE=ON -DQUILLET_BUILD_BENCH=OFF
 (cd "$root/build-asan" && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \

@@ -85,7 +85,8 @@ const RequestFault kRequestFaults[] = {
     {"ClosedMidResponse", R"({"close_mid_response": true, "times": 1})", false,
      "Enumerate instances for MLNX_PCIDevice failed with the reason: Malformed HTTP response from the CIM server at "},
     {"MalformedXml", R"({"malformed_xml": true, "times": 1})", false,
-     "Enumerate instances for MLNX_PCIDevice failed with the reason: Malformed CIM-XML response from the CIM server at "},
+     "Enumerate instances for MLNX_PCIDevice failed with the reason: Malformed CIM-XML response from the CIM server "
+     "at "},
     // The client answers the first 401 with its credentials; the second is final.
     {"Http401", R"({"http_status": 401, "times": 2})", false,
      "Enumerate instances for MLNX_PCIDevice failed with the reason: Authentication failed (HTTP 401 Unauthorized) at "

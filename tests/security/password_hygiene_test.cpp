@@ -213,8 +213,10 @@ TEST_F(PasswordHygiene, ClientExceptionsOfEveryFailureKind)
     }, "plain to a TLS server");
 
     CimSimProcess open;
-    for (const char* fault : {R"({"http_status": 500, "times": 1})", R"({"delay_ms": 2000, "times": 1})",
-                              R"({"close_mid_response": true, "times": 1})", R"({"malformed_xml": true, "times": 1})"}) {
+    const char* const faults[] = {R"({"http_status": 500, "times": 1})", R"({"delay_ms": 2000, "times": 1})",
+                                  R"({"close_mid_response": true, "times": 1})",
+                                  R"({"malformed_xml": true, "times": 1})"};
+    for (const char* fault : faults) {
         open.control(fault);
         attempt([&](Pegasus::CIMClient& c) { c.connect("127.0.0.1", open.port(), kUser.c_str(), kPassword.c_str()); },
                 fault);

@@ -165,14 +165,8 @@ void SwitchableForwarder::Relay()
             m_done_.notify_all();
             continue;
         }
-        if (listener >= 0 && (watched[1].revents & POLLIN)) {
-            const int client = ::accept4(listener, nullptr, nullptr, SOCK_CLOEXEC);
-            if (client >= 0) {
-                open.push_back({client, -1});
-            }
-        }
         // Pairs are checked in the order they were watched; a finished pair is
-        // closed after the loop so the indexes stay valid.
+        // closed after the loop, and new ones accepted, so the indexes stay valid.
         std::vector<bool> finished(open.size(), false);
         for (size_t i = 0; i < open.size(); ++i) {
             const pollfd& fromClient = watched[2 + 2 * i];
@@ -204,6 +198,12 @@ void SwitchableForwarder::Relay()
                     ::close(open[i].backend);
                 }
                 open.erase(open.begin() + static_cast<std::ptrdiff_t>(i));
+            }
+        }
+        if (listener >= 0 && (watched[1].revents & POLLIN)) {
+            const int client = ::accept4(listener, nullptr, nullptr, SOCK_CLOEXEC);
+            if (client >= 0) {
+                open.push_back({client, -1});
             }
         }
     }
