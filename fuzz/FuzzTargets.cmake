@@ -13,15 +13,9 @@ if(NOT TARGET quillet_fuzz_device_list_parse)
   target_link_libraries(quillet_fuzz_device_list_parse PUBLIC quillet_framework_headers quillet_log quillet_osspecific)
 endif()
 
-# Adds the source of fuzz target `name` to `target` with what it needs. The
-# known faults listed in fuzz/open-findings are passed over unless
-# SHOW_OPEN_FINDINGS is given.
+# Adds the source of fuzz target `name` to `target` with what it needs.
 function(quillet_fuzz_target_setup target name)
-  cmake_parse_arguments(PARSE_ARGV 2 setup "SHOW_OPEN_FINDINGS" "" "")
   target_sources(${target} PRIVATE ${QUILLET_FUZZ_DIR}/targets/${name}_fuzzer.cpp)
-  if(NOT setup_SHOW_OPEN_FINDINGS)
-    target_compile_definitions(${target} PRIVATE QUILLET_FUZZ_GUARD_OPEN_FINDINGS)
-  endif()
   target_include_directories(${target} PRIVATE ${QUILLET_FUZZ_DIR}/targets)
   if(name STREQUAL "cimxml_response")
     target_include_directories(${target} PRIVATE ${CMAKE_SOURCE_DIR}/src/common/pegasus/client/codec)

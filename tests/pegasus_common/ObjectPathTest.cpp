@@ -79,6 +79,32 @@ TEST(ObjectPathParse, MalformedPathsAreRejected)
     }
 }
 
+TEST(ObjectPathParse, NulInsideANumberIsRejected)
+{
+    // The number check once stopped at the NUL and accepted the rest.
+    const char text[] = "Cls.k=0\0\x1F";
+    EXPECT_THROW(CIMObjectPath(String(text, sizeof(text) - 1)), MalformedObjectNameException);
+    const char trailing[] = "Cls.k=12\0";
+    EXPECT_THROW(CIMObjectPath(String(trailing, sizeof(trailing) - 1)), MalformedObjectNameException);
+}
+
+TEST(ObjectPathText, FourteenKeysRenderAndParseBack)
+{
+    Array<CIMKeyBinding> keys;
+    for (int i = 0; i < 14; i++)
+    {
+        std::string name = "Key" + std::to_string(10 + i);
+        keys.append(CIMKeyBinding(name.c_str(), std::to_string(i).c_str(), CIMKeyBinding::NUMERIC));
+    }
+    CIMObjectPath path(String(), CIMNamespaceName("root/cimv2"), "Cls", keys);
+    std::string text = utf8(path.toString());
+    EXPECT_EQ(text.rfind("root/cimv2:Cls.Key10=0,Key11=1,", 0), 0u) << text;
+    EXPECT_EQ(text.substr(text.size() - 9), ",Key23=13") << text;
+    CIMObjectPath back{String(text.c_str())};
+    EXPECT_EQ(back.getKeyBindings().size(), 14u);
+    EXPECT_TRUE(back == path);
+}
+
 TEST(ObjectPathText, QuotesAndBackslashesAreEscapedAndParsedBack)
 {
     Array<CIMKeyBinding> keys;

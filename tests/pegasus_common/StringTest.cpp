@@ -88,6 +88,35 @@ TEST(StringSharing, AppendingPartOfItselfIsSafe)
     EXPECT_EQ(text, "abcabcbc");
 }
 
+TEST(StringSharing, ManyAppendsGrowAnUnsharedBufferInPlace)
+{
+    // Each append once reallocated at twice the capacity, as if the buffer
+    // were shared, and ran out of room after about thirty calls.
+    const Char16 unit('x');
+    String text;
+    String fromChars;
+    String fromUnits;
+    for (int i = 0; i < 1000; i++)
+    {
+        text.append("ab");
+        fromChars.append(Char16('y'));
+        fromUnits.append(&unit, 1);
+    }
+    ASSERT_EQ(text.size(), 2000u);
+    EXPECT_EQ(utf8(text).substr(1994), "ababab");
+    EXPECT_EQ(fromChars.size(), 1000u);
+    EXPECT_EQ(utf8(fromUnits), std::string(1000, 'x'));
+
+    // A copy taken in between still shares, and keeps its text.
+    String snapshot(text);
+    text.append("c");
+    EXPECT_EQ(snapshot.size(), 2000u);
+    EXPECT_EQ(text.size(), 2001u);
+    text.reserveCapacity(4096);
+    text.append(text.getChar16Data(), 4);
+    EXPECT_EQ(utf8(text).substr(1999), "bcabab");
+}
+
 TEST(StringAccess, IndexBeyondTheEndThrows)
 {
     String text("ab");

@@ -130,6 +130,10 @@ bool isDnsName(const Uint16* units, Uint32 begin, Uint32 end)
 
 bool isIntegerText(const String& text, bool negative)
 {
+    // The number parsers stop at the first NUL; one inside the value would
+    // hide whatever follows it.
+    if (findUnit(unitsOf(text), 0, text.size(), 0) != PEG_NOT_FOUND)
+        return false;
     CString utf8 = text.getCString();
     if (negative)
     {

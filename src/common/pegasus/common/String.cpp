@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
 #include <new>
 #include <ostream>
 #include <string>
@@ -31,9 +32,12 @@ namespace {
 // The shared empty string; never freed, never counted.
 StringRep emptyRep = {{1}, 0, 0, {0}};
 
+// Largest capacity in code units; keeps the block size far from overflow.
+const Uint32 maxCapacity = 0x3FFFFFFF;
+
 StringRep* allocateRep(Uint32 capacity)
 {
-    if (capacity > 0x3FFFFFFF)
+    if (capacity > maxCapacity)
         throw std::bad_alloc();
     size_t bytes = offsetof(StringRep, data) + (size_t(capacity) + 1) * sizeof(Uint16);
     void* block = std::malloc(bytes);
@@ -74,7 +78,7 @@ StringRep* repFromUtf8(const char* str, size_t n)
 {
     if (n == 0)
         return &emptyRep;
-    if (n > 0x3FFFFFFF)
+    if (n > maxCapacity)
         throw std::bad_alloc();
     StringRep* rep = allocateRep(Uint32(n));
     size_t badOffset = 0;
@@ -129,8 +133,16 @@ static void makeWritable(StringRep*& rep, Uint32 capacity)
     if (rep != &emptyRep && rep->refs.load(std::memory_order_acquire) == 1 &&
         rep->capacity >= capacity)
         return;
-    Uint32 grown = rep->capacity * 2;
-    StringRep* copy = allocateRep(capacity > grown ? capacity : grown);
+    // Grow geometrically only when the text outgrows its buffer; unsharing
+    // alone copies at the size asked for.
+    Uint32 target = capacity;
+    if (capacity > rep->capacity)
+    {
+        Uint32 grown = rep->capacity > maxCapacity / 2 ? maxCapacity : rep->capacity * 2;
+        if (grown > target)
+            target = grown;
+    }
+    StringRep* copy = allocateRep(target);
     std::memcpy(copy->data, rep->data, (size_t(rep->size) + 1) * sizeof(Uint16));
     copy->size = rep->size;
     unref(rep);
@@ -347,8 +359,15 @@ String& String::append(const Char16* str, Uint32 n)
     checked(str);
     if (n == 0)
         return *this;
-    // str may point into this string's own buffer.
-    String keep(*this);
+    // When str points into our own buffer, hold that buffer until the copy is
+    // done; otherwise sharing it would force a needless reallocation.
+    const Uint16* begin = _rep->data;
+    const Uint16* end = begin + _rep->size;
+    bool inside = !std::less<const Uint16*>()(units(str), begin) &&
+        std::less<const Uint16*>()(units(str), end);
+    String keep;
+    if (inside)
+        keep = *this;
     makeWritable(_rep, _rep->size + n);
     std::memmove(_rep->data + _rep->size, str, n * sizeof(Uint16));
     _rep->size += n;
