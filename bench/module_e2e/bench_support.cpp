@@ -1,0 +1,138 @@
+#include "bench_support.h"
+
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+#include <map>
+#include <memory>
+#include <stdexcept>
+#include <utility>
+
+#include "cimsim/http_connection.h"
+
+extern char** environ;
+
+namespace quillet_bench {
+namespace {
+
+double rssAtStart = 0;
+
+std::string fixtureDirectory() {
+    static const std::string dir = [] {
+        std::filesystem::path path = std::filesystem::temp_directory_path() /
+                                     ("module_e2e_bench." + std::to_string(::getpid()));
+        std::filesystem::create_directories(path);
+        return path.string();
+    }();
+    return dir;
+}
+
+// Removes the generated fixtures when the program ends.
+struct FixtureDirectoryCleanup {
+    ~FixtureDirectoryCleanup() {
+        std::error_code ignored;
+        std::filesystem::remove_all(fixtureDirectory(), ignored);
+    }
+};
+
+std::string generatedFixture(int adapters) {
+    static FixtureDirectoryCleanup cleanup;
+    const std::string path = fixtureDirectory() + "/server" + std::to_string(adapters) + ".json";
+    if (!std::filesystem::exists(path)) {
+        const std::vector<std::string> argv{mlnx_cimsim::testing::CimSimProcess::binaryPath(), "--generate",
+                                            std::to_string(adapters)};
+        if (runProcess(argv, path) != 0)
+            throw std::runtime_error("mlnx-cimsim --generate " + std::to_string(adapters) + " failed");
+    }
+    return path;
+}
+
+std::string enumerateBody(const std::string& className, bool qualifiers) {
+    return "<?xml version=\"1.0\" encoding=\"utf-8\" ?>\n<CIM CIMVERSION=\"2.0\" DTDVERSION=\"2.0\">\n"
+           "<MESSAGE ID=\"1\" PROTOCOLVERSION=\"1.0\">\n<SIMPLEREQ>\n<IMETHODCALL NAME=\"EnumerateInstances\">\n"
+           "<LOCALNAMESPACEPATH>\n<NAMESPACE NAME=\"root\"/>\n<NAMESPACE NAME=\"cimv2\"/>\n</LOCALNAMESPACEPATH>\n"
+           "<IPARAMVALUE NAME=\"ClassName\">\n<CLASSNAME NAME=\"" +
+           className + "\"/>\n</IPARAMVALUE>\n" +
+           (qualifiers ? "<IPARAMVALUE NAME=\"IncludeQualifiers\">\n<VALUE>TRUE</VALUE>\n</IPARAMVALUE>\n" : "") +
+           "</IMETHODCALL>\n</SIMPLEREQ>\n</MESSAGE>\n</CIM>\n";
+}
+
+}  // namespace
+
+mlnx_cimsim::testing::CimSimProcess& simulatorFor(int adapters, bool https) {
+    static std::map<std::pair<int, bool>, std::unique_ptr<mlnx_cimsim::testing::CimSimProcess>> running;
+    auto& slot = running[{adapters, https}];
+    if (!slot) {
+        std::vector<std::string> args{"--fixture", generatedFixture(adapters)};
+        if (https)
+            args.push_back("--https");
+        slot = std::make_unique<mlnx_cimsim::testing::CimSimProcess>(args);
+    }
+    return *slot;
+}
+
+int runProcess(const std::vector<std::string>& argv, const std::string& stdoutPath) {
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, stdoutPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                     0644);
+    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
+    std::vector<char*> args;
+    for (const std::string& arg : argv)
+        args.push_back(const_cast<char*>(arg.c_str()));
+    args.push_back(nullptr);
+    pid_t pid = -1;
+    const int error = posix_spawn(&pid, args[0], &actions, nullptr, args.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    if (error != 0)
+        throw std::runtime_error("cannot start " + argv[0] + ": error " + std::to_string(error));
+    int status = 0;
+    while (::waitpid(pid, &status, 0) < 0) {
+    }
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+}
+
+double peakRssBytes() {
+    rusage usage{};
+    ::getrusage(RUSAGE_SELF, &usage);
+    return static_cast<double>(usage.ru_maxrss) * 1024.0;
+}
+
+void recordBaselineRss() { rssAtStart = peakRssBytes(); }
+double baselineRssBytes() { return rssAtStart; }
+
+size_t largestResponseBytes(mlnx_cimsim::testing::CimSimProcess& sim, bool qualifiers) {
+    mlnx_cimsim::testing::HttpConnection connection(sim.host(), sim.port(), sim.https());
+    size_t largest = 0;
+    for (const std::string& className : inventoryClasses()) {
+        const auto response = connection.exchange(mlnx_cimsim::testing::buildRequest(
+            "POST", "/cimom", enumerateBody(className, qualifiers),
+            {"Content-Type: application/xml; charset=utf-8", "CIMOperation: MethodCall",
+             "CIMMethod: EnumerateInstances", "CIMObject: root%2Fcimv2"}));
+        largest = std::max(largest, response.body.size());
+    }
+    return largest;
+}
+
+void reportServerCounters(benchmark::State& state, const mlnx_cimsim::testing::CimSimStats& before,
+                          const mlnx_cimsim::testing::CimSimStats& after) {
+    const double iterations = static_cast<double>(std::max<benchmark::IterationCount>(state.iterations(), 1));
+    state.counters["connections"] = static_cast<double>(after.connections - before.connections) / iterations;
+    state.counters["requests"] = static_cast<double>(after.requests - before.requests) / iterations;
+    state.counters["peak_rss_MB"] = peakRssBytes() / 1e6;
+    state.counters["rss_growth_MB"] = (peakRssBytes() - baselineRssBytes()) / 1e6;
+}
+
+const std::vector<std::string>& inventoryClasses() {
+    static const std::vector<std::string> classes{"MLNX_PCIDevice", "MLNX_IBPort", "MLNX_EthernetPort",
+                                                  "MLNX_FirmwareIdentity", "MLNX_SoftwareIdentity"};
+    return classes;
+}
+
+}  // namespace quillet_bench

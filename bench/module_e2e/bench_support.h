@@ -1,0 +1,40 @@
+#pragma once
+// Shared pieces of the end-to-end benchmarks: generated fixtures, one simulator
+// per (adapter count, transport) kept for the whole run, and process counters.
+
+#include <benchmark/benchmark.h>
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+#include "cimsim/cimsim_process.h"
+
+namespace quillet_bench {
+
+// The simulator serving a generated N-adapter fixture, started on first use and
+// stopped when the program ends.
+mlnx_cimsim::testing::CimSimProcess& simulatorFor(int adapters, bool https);
+
+// Runs argv[0] with its arguments, standard output to stdoutPath, standard error
+// to /dev/null; returns the exit status, throws when it cannot start.
+int runProcess(const std::vector<std::string>& argv, const std::string& stdoutPath);
+
+// Peak resident set of this process so far, in bytes.
+double peakRssBytes();
+// Peak resident set when main() began, before any benchmark ran.
+double baselineRssBytes();
+void recordBaselineRss();
+
+// Size of the largest EnumerateInstances answer the simulator gives for the
+// five inventory classes (with qualifiers when asked), in bytes.
+size_t largestResponseBytes(mlnx_cimsim::testing::CimSimProcess& sim, bool qualifiers);
+
+// Adds connections/requests per iteration and the peak resident set.
+void reportServerCounters(benchmark::State& state, const mlnx_cimsim::testing::CimSimStats& before,
+                          const mlnx_cimsim::testing::CimSimStats& after);
+
+// The five inventory classes, in the order a script would enumerate them.
+const std::vector<std::string>& inventoryClasses();
+
+}  // namespace quillet_bench
