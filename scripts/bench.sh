@@ -1,0 +1,43 @@
+#!/usr/bin/env bash
+# Builds Release and runs every benchmark, writing JSON results and a summary:
+#   scripts/bench.sh [BUILD_DIR]        (default build-bench; results in BUILD_DIR/bench-results)
+# Set BENCH_REPETITIONS (default 5) to change how many runs each median is taken over.
+set -euo pipefail
+root="$(cd "$(dirname "$0")/.." && pwd)"
+build_dir="${1:-$root/build-bench}"
+repetitions="${BENCH_REPETITIONS:-5}"
+results="$build_dir/bench-results"
+
+cmake -S "$root" -B "$build_dir" -DCMAKE_BUILD_TYPE=Release >/dev/null
+cmake --build "$build_dir" -j2 --target module_e2e_bench pegasus_decode_bench mlnx_cimsim_bench
+mkdir -p "$results"
+
+run() {  # run NAME BINARY [ARGS...]
+    local name="$1" binary="$2"
+    shift 2
+    echo "== $name"
+    "$build_dir/bin/$binary" --benchmark_repetitions="$repetitions" --benchmark_report_aggregates_only=true \
+        --benchmark_out="$results/$name.json" --benchmark_out_format=json "$@"
+}
+
+{
+    date -u
+    nproc
+    lscpu | head -15
+    uptime
+} >"$results/machine.txt"
+
+run module_e2e module_e2e_bench
+run pegasus_decode pegasus_decode_bench
+run cimsim_enumeration mlnx_cimsim_bench
+
+# Median wall time of the wbemcli script over the exported class's
+# GetStructuredInfo on HTTP, per adapter count.
+jq -r '
+  [.benchmarks[] | select(.aggregate_name == "median")] as $m
+  | ($m | map(select(.name | test("^BM_WbemcliScript/adapters:"))) | .[]) as $w
+  | ($w.name | capture("adapters:(?<n>[0-9]+)").n) as $n
+  | ($m | map(select(.name | test("^BM_GetStructuredInfo/adapters:" + $n + "/https:0/"))) | .[0]) as $s
+  | "adapters \($n): GetStructuredInfo \($s.real_time | . * 100 | round / 100) ms, wbemcli script \($w.real_time | . * 100 | round / 100) ms, ratio \($w.real_time / $s.real_time | . * 10 | round / 10)"
+' "$results/module_e2e.json" | tee "$results/wbemcli_ratio.txt"
+echo "results in $results"
