@@ -7,10 +7,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 #include <map>
-#include <regex>
 #include <set>
+#include <string>
 
 using namespace mlnx_cimsim;
 using nlohmann::json;
@@ -23,6 +24,25 @@ json bundledFixture() {
 }
 
 json schema() { return json::parse(builtinSchemaJson()); }
+
+// Plain character checks rather than std::regex, whose headers trip g++ 12's
+// -Wmaybe-uninitialized in the sanitizer build.
+bool isLowerHex(const std::string& text, size_t length) {
+    return text.size() == length && text.find_first_not_of("0123456789abcdef") == std::string::npos;
+}
+
+// NN.NN.NNNN, the form of the release dates the vendor tools print.
+bool isDottedDate(const std::string& text) {
+    if (text.size() != 10 || text[2] != '.' || text[5] != '.') {
+        return false;
+    }
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (i != 2 && i != 5 && (text[i] < '0' || text[i] > '9')) {
+            return false;
+        }
+    }
+    return true;
+}
 
 std::vector<json> instancesOf(const json& fixture, const std::string& className) {
     std::vector<json> result;
@@ -137,9 +157,8 @@ TEST(GeneratedFixture, AdaptersTableAgreesWithTheCimInstances) {
         std::set<std::string> mstDevices;
         for (const auto& adapter : fixture.at("adapters")) {
             EXPECT_TRUE(mstDevices.insert(adapter.at("mst_device").get<std::string>()).second);
-            EXPECT_TRUE(std::regex_match(adapter.at("fw_release_date").get<std::string>(),
-                                         std::regex(R"(\d\d\.\d\d\.\d{4})")));
-            EXPECT_TRUE(std::regex_match(adapter.at("base_mac").get<std::string>(), std::regex("[0-9a-f]{12}")));
+            EXPECT_TRUE(isDottedDate(adapter.at("fw_release_date"))) << adapter.at("fw_release_date");
+            EXPECT_TRUE(isLowerHex(adapter.at("base_mac"), 12)) << adapter.at("base_mac");
             EXPECT_EQ(adapter.at("image_type"), "FS3");
             EXPECT_TRUE(versionsByPsid[adapter.at("psid")].count(adapter.at("fw_version")));
             for (const auto& id : adapter.at("pci_device_ids")) {
@@ -147,7 +166,7 @@ TEST(GeneratedFixture, AdaptersTableAgreesWithTheCimInstances) {
             }
             if (adapter.contains("base_guid")) {
                 std::string guid = adapter.at("base_guid");
-                EXPECT_TRUE(std::regex_match(guid, std::regex("[0-9a-f]{16}")));
+                EXPECT_TRUE(isLowerHex(guid, 16)) << guid;
                 EXPECT_TRUE(portAddresses.count(guid)) << guid;
                 EXPECT_EQ(adapter.at("base_mac"), guid.substr(0, 6) + guid.substr(10));
             } else {
