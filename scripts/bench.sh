@@ -12,11 +12,11 @@ cmake -S "$root" -B "$build_dir" -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build "$build_dir" -j2 --target module_e2e_bench pegasus_decode_bench mlnx_cimsim_bench
 mkdir -p "$results"
 
-run() {  # run NAME BINARY [ARGS...]
-    local name="$1" binary="$2"
-    shift 2
+run() {  # run NAME REPETITIONS BINARY [ARGS...]
+    local name="$1" count="$2" binary="$3"
+    shift 3
     echo "== $name"
-    "$build_dir/bin/$binary" --benchmark_repetitions="$repetitions" --benchmark_report_aggregates_only=true \
+    "$build_dir/bin/$binary" --benchmark_repetitions="$count" --benchmark_report_aggregates_only=true \
         --benchmark_out="$results/$name.json" --benchmark_out_format=json "$@"
 }
 
@@ -27,9 +27,13 @@ run() {  # run NAME BINARY [ARGS...]
     uptime
 } >"$results/machine.txt"
 
-run module_e2e module_e2e_bench
-run pegasus_decode pegasus_decode_bench
-run cimsim_enumeration mlnx_cimsim_bench
+run module_e2e "$repetitions" module_e2e_bench
+# Peak memory of the 64-adapter inventory alone, in a fresh process: the counters
+# of the full run are the process's peak so far.
+run memory_structured64 1 module_e2e_bench \
+    --benchmark_filter='^BM_GetStructuredInfo/adapters:64/https:0/'
+run pegasus_decode "$repetitions" pegasus_decode_bench
+run cimsim_enumeration "$repetitions" mlnx_cimsim_bench
 
 # Median wall time of the wbemcli script over the exported class's
 # GetStructuredInfo on HTTP, per adapter count.

@@ -14,6 +14,9 @@
 #include <stdexcept>
 #include <utility>
 
+#include <fstream>
+#include <nlohmann/json.hpp>
+
 #include "cimsim/http_connection.h"
 
 extern char** environ;
@@ -65,11 +68,35 @@ std::string enumerateBody(const std::string& className, bool qualifiers) {
 
 }  // namespace
 
+// Every identity of the generated fixture made distinct by its version, so that
+// duplicate removal keeps them all and compares every pair.
+std::string distinctIdentitiesFixture(int adapters) {
+    const std::string path = fixtureDirectory() + "/distinct" + std::to_string(adapters) + ".json";
+    if (!std::filesystem::exists(path)) {
+        std::ifstream in(generatedFixture(adapters));
+        nlohmann::json fixture = nlohmann::json::parse(in);
+        size_t serial = 0;
+        for (auto& instance : fixture.at("instances")) {
+            const std::string cls = instance.value("class", "");
+            if (cls != "MLNX_FirmwareIdentity" && cls != "MLNX_SoftwareIdentity")
+                continue;
+            auto& version = instance.at("properties")["VersionString"];
+            version = version.get<std::string>() + "." + std::to_string(++serial);
+        }
+        std::ofstream(path) << fixture.dump();
+    }
+    return path;
+}
+
 mlnx_cimsim::testing::CimSimProcess& simulatorFor(int adapters, bool https) {
-    static std::map<std::pair<int, bool>, std::unique_ptr<mlnx_cimsim::testing::CimSimProcess>> running;
-    auto& slot = running[{adapters, https}];
+    return simulatorServing(generatedFixture(adapters), https);
+}
+
+mlnx_cimsim::testing::CimSimProcess& simulatorServing(const std::string& fixturePath, bool https) {
+    static std::map<std::pair<std::string, bool>, std::unique_ptr<mlnx_cimsim::testing::CimSimProcess>> running;
+    auto& slot = running[{fixturePath, https}];
     if (!slot) {
-        std::vector<std::string> args{"--fixture", generatedFixture(adapters)};
+        std::vector<std::string> args{"--fixture", fixturePath};
         if (https)
             args.push_back("--https");
         slot = std::make_unique<mlnx_cimsim::testing::CimSimProcess>(args);

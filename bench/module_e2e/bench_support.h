@@ -15,6 +15,11 @@ namespace quillet_bench {
 // The simulator serving a generated N-adapter fixture, started on first use and
 // stopped when the program ends.
 mlnx_cimsim::testing::CimSimProcess& simulatorFor(int adapters, bool https);
+// The simulator serving a fixture file, likewise kept for the whole run.
+mlnx_cimsim::testing::CimSimProcess& simulatorServing(const std::string& fixturePath, bool https);
+// A generated N-adapter fixture in which no two software or firmware identities
+// are alike (each version made unique); returns its path.
+std::string distinctIdentitiesFixture(int adapters);
 
 // Runs argv[0] with its arguments, standard output to stdoutPath, standard error
 // to /dev/null; returns the exit status, throws when it cannot start.

@@ -4,6 +4,7 @@
 
 #include <benchmark/benchmark.h>
 
+#include <string>
 #include <vector>
 
 #include "bench_support.h"
@@ -13,8 +14,9 @@
 namespace {
 
 using Quillet::Mellanox::Mellanox;
+using mlnx_cimsim::testing::CimSimProcess;
 
-Quillet::QuilletConnection::ConnectionInfo connectionTo(const mlnx_cimsim::testing::CimSimProcess& sim) {
+Quillet::QuilletConnection::ConnectionInfo connectionTo(const CimSimProcess& sim) {
     Quillet::QuilletConnection::ConnectionInfo info;
     info.host = sim.host();
     info.port = sim.port();
@@ -22,50 +24,59 @@ Quillet::QuilletConnection::ConnectionInfo connectionTo(const mlnx_cimsim::testi
     return info;
 }
 
-void addResponseSizes(benchmark::State& state, mlnx_cimsim::testing::CimSimProcess& sim) {
-    state.counters["largest_response_MB"] =
-        static_cast<double>(quillet_bench::largestResponseBytes(sim, false)) / 1e6;
-    state.counters["largest_response_iq_MB"] =
-        static_cast<double>(quillet_bench::largestResponseBytes(sim, true)) / 1e6;
+// Runs `operation(mellanox)` on a fresh object per iteration; it returns the
+// operation's status and sets `found` to the number of records it gave.
+template <typename Operation>
+void runOperation(benchmark::State& state, CimSimProcess& sim, const char* what, const char* foundName,
+                  Operation operation) {
+    const auto info = connectionTo(sim);
+    const auto before = sim.stats();
+    size_t found = 0;
+    for (auto _ : state) {
+        Mellanox mellanox(info);
+        if (operation(mellanox, found) != 0) {
+            state.SkipWithError((std::string(what) + " failed").c_str());
+            return;
+        }
+    }
+    quillet_bench::reportServerCounters(state, before, sim.stats());
+    state.counters[foundName] = static_cast<double>(found);
+}
+
+int structuredInfo(Mellanox& mellanox, size_t& found) {
+    Quillet::Mellanox::StructuredInfo_ inventory;
+    const int status = mellanox.GetStructuredInfo(inventory);
+    found = inventory.pci_devices.size();
+    benchmark::DoNotOptimize(inventory);
+    return status;
+}
+
+int softwareIdentities(Mellanox& mellanox, size_t& found) {
+    std::vector<Quillet::QLOptions::SoftwareIdentity_> identities;
+    const int status = mellanox.GetSoftwareIdentities(identities);
+    found = identities.size();
+    benchmark::DoNotOptimize(identities);
+    return status;
 }
 
 void BM_GetStructuredInfo(benchmark::State& state) {
     auto& sim = quillet_bench::simulatorFor(static_cast<int>(state.range(0)), state.range(1) != 0);
-    const auto info = connectionTo(sim);
-    const auto before = sim.stats();
-    size_t devices = 0;
-    for (auto _ : state) {
-        Mellanox mellanox(info);
-        Quillet::Mellanox::StructuredInfo_ inventory;
-        if (mellanox.GetStructuredInfo(inventory) != 0) {
-            state.SkipWithError("GetStructuredInfo failed");
-            break;
-        }
-        devices = inventory.pci_devices.size();
-        benchmark::DoNotOptimize(inventory);
-    }
-    quillet_bench::reportServerCounters(state, before, sim.stats());
-    state.counters["pci_devices"] = static_cast<double>(devices);
-    addResponseSizes(state, sim);
+    runOperation(state, sim, "GetStructuredInfo", "pci_devices", structuredInfo);
+    state.counters["largest_response_MB"] = static_cast<double>(quillet_bench::largestResponseBytes(sim, false)) / 1e6;
+    state.counters["largest_response_iq_MB"] =
+        static_cast<double>(quillet_bench::largestResponseBytes(sim, true)) / 1e6;
 }
 
 void BM_GetSoftwareIdentities(benchmark::State& state) {
     auto& sim = quillet_bench::simulatorFor(static_cast<int>(state.range(0)), state.range(1) != 0);
-    const auto info = connectionTo(sim);
-    const auto before = sim.stats();
-    size_t identities = 0;
-    for (auto _ : state) {
-        Mellanox mellanox(info);
-        std::vector<Quillet::QLOptions::SoftwareIdentity_> found;
-        if (mellanox.GetSoftwareIdentities(found) != 0) {
-            state.SkipWithError("GetSoftwareIdentities failed");
-            break;
-        }
-        identities = found.size();
-        benchmark::DoNotOptimize(found);
-    }
-    quillet_bench::reportServerCounters(state, before, sim.stats());
-    state.counters["identities"] = static_cast<double>(identities);
+    runOperation(state, sim, "GetSoftwareIdentities", "identities", softwareIdentities);
+}
+
+// Every identity distinct: duplicate removal keeps all and compares every pair.
+void BM_GetSoftwareIdentitiesDistinct(benchmark::State& state) {
+    auto& sim = quillet_bench::simulatorServing(
+        quillet_bench::distinctIdentitiesFixture(static_cast<int>(state.range(0))), false);
+    runOperation(state, sim, "GetSoftwareIdentities", "identities", softwareIdentities);
 }
 
 // 1, 8 and 64 adapters over HTTP (0) and HTTPS (1).
@@ -79,10 +90,16 @@ void AdapterSizes(benchmark::internal::Benchmark* bench) {
 BENCHMARK(BM_GetStructuredInfo)->Apply(AdapterSizes)->UseRealTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_GetSoftwareIdentities)->Apply(AdapterSizes)->UseRealTime()->Unit(benchmark::kMillisecond);
 // 250 adapters serve about 1,000 software and firmware identities: the size at
-// which the pairwise duplicate removal has to stay cheap.
+// which the pairwise duplicate removal has to stay cheap. 64 for comparison.
 BENCHMARK(BM_GetSoftwareIdentities)
     ->ArgNames({"adapters", "https"})
     ->Args({250, 0})
+    ->UseRealTime()
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_GetSoftwareIdentitiesDistinct)
+    ->ArgName("adapters")
+    ->Arg(64)
+    ->Arg(250)
     ->UseRealTime()
     ->Unit(benchmark::kMillisecond);
 
