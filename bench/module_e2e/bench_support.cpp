@@ -26,26 +26,32 @@ namespace {
 
 double rssAtStart = 0;
 
-std::string fixtureDirectory() {
-    static const std::string dir = [] {
-        std::filesystem::path path = std::filesystem::temp_directory_path() /
-                                     ("module_e2e_bench." + std::to_string(::getpid()));
-        std::filesystem::create_directories(path);
-        return path.string();
-    }();
-    return dir;
-}
-
-// Removes the generated fixtures when the program ends.
-struct FixtureDirectoryCleanup {
-    ~FixtureDirectoryCleanup() {
-        std::error_code ignored;
-        std::filesystem::remove_all(fixtureDirectory(), ignored);
+// A folder for the generated fixtures, removed with its files when the program ends.
+class FixtureDirectory {
+public:
+    FixtureDirectory()
+        : path_((std::filesystem::temp_directory_path() / ("module_e2e_bench." + std::to_string(::getpid())))
+                    .string()) {
+        std::filesystem::create_directories(path_);
     }
+    ~FixtureDirectory() {
+        std::error_code ignored;
+        std::filesystem::remove_all(path_, ignored);
+    }
+    FixtureDirectory(const FixtureDirectory&) = delete;
+    FixtureDirectory& operator=(const FixtureDirectory&) = delete;
+    const std::string& path() const { return path_; }
+
+private:
+    std::string path_;
 };
 
+const std::string& fixtureDirectory() {
+    static const FixtureDirectory directory;
+    return directory.path();
+}
+
 std::string generatedFixture(int adapters) {
-    static FixtureDirectoryCleanup cleanup;
     const std::string path = fixtureDirectory() + "/server" + std::to_string(adapters) + ".json";
     if (!std::filesystem::exists(path)) {
         const std::vector<std::string> argv{mlnx_cimsim::testing::CimSimProcess::binaryPath(), "--generate",
