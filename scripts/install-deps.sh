@@ -8,7 +8,7 @@ packages=(
   libcurl4-openssl-dev libssl-dev openssl libpugixml-dev nlohmann-json3-dev
   libcpp-httplib-dev libcli11-dev
   libgtest-dev libgmock-dev googletest libbenchmark-dev
-  sblim-wbemcli valgrind
+  sblim-wbemcli valgrind jq
 )
 if [[ "${QUILLET_WITH_WINDOWS:-0}" == 1 ]]; then
   packages+=(g++-mingw-w64-x86-64 wine wine64)
