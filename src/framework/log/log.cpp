@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <atomic>
 #include <ctime>
 #include <memory>
 #include <mutex>
@@ -12,7 +13,8 @@ namespace {
 // The logger's process-wide settings; a logger is inherently shared.
 struct LoggerSettings {
     std::mutex mutex;
-    unsigned int threshold = 1;
+    // Read before every message, so it takes no lock.
+    std::atomic<unsigned int> threshold{1};
     Log::Sink sink;
 };
 
@@ -52,16 +54,12 @@ void WriteToStderr(const LogRecord& record)
 
 unsigned int Log::GetMinLogLevel()
 {
-    LoggerSettings& settings = Settings();
-    std::lock_guard<std::mutex> lock(settings.mutex);
-    return settings.threshold;
+    return Settings().threshold.load(std::memory_order_relaxed);
 }
 
 void Log::SetMinLogLevel(unsigned int level)
 {
-    LoggerSettings& settings = Settings();
-    std::lock_guard<std::mutex> lock(settings.mutex);
-    settings.threshold = level;
+    Settings().threshold.store(level, std::memory_order_relaxed);
 }
 
 void Log::SetSink(Sink sink)
