@@ -137,6 +137,31 @@ double peakRssBytes() {
     return static_cast<double>(usage.ru_maxrss) * 1024.0;
 }
 
+namespace {
+
+// A "Name:   N kB" line of /proc/self/status, in bytes.
+double statusKilobytes(const std::string& name) {
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line)) {
+        if (line.compare(0, name.size() + 1, name + ":") == 0)
+            return std::stod(line.substr(name.size() + 1)) * 1024.0;
+    }
+    throw std::runtime_error("/proc/self/status has no " + name);
+}
+
+}  // namespace
+
+double currentRssBytes() { return statusKilobytes("VmRSS"); }
+double peakRssSinceResetBytes() { return statusKilobytes("VmHWM"); }
+
+void resetPeakRss() {
+    std::ofstream clearRefs("/proc/self/clear_refs");
+    clearRefs << "5";
+    if (!clearRefs.flush())
+        throw std::runtime_error("cannot reset the peak resident set through /proc/self/clear_refs");
+}
+
 void recordBaselineRss() { rssAtStart = peakRssBytes(); }
 double baselineRssBytes() { return rssAtStart; }
 

@@ -31,6 +31,12 @@ double peakRssBytes();
 double baselineRssBytes();
 void recordBaselineRss();
 
+// Resident set now, and its peak since the last resetPeakRss() (Linux's
+// VmRSS and VmHWM; writing 5 to /proc/self/clear_refs resets the peak).
+double currentRssBytes();
+double peakRssSinceResetBytes();
+void resetPeakRss();
+
 // Size of the largest EnumerateInstances answer the simulator gives for the
 // five inventory classes (with qualifiers when asked), in bytes.
 size_t largestResponseBytes(mlnx_cimsim::testing::CimSimProcess& sim, bool qualifiers);

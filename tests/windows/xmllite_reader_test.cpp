@@ -11,30 +11,35 @@ namespace {
 
 using Pegasus::ClientDetail::XmlReader;
 using Pegasus::ClientDetail::XmlSyntaxError;
+using Pegasus::ClientDetail::openXmlFragment;
 using Pegasus::ClientDetail::openXmlReader;
 using Token = XmlReader::Token;
 
 // Each token as one line: "<NAME", "</NAME", "text:..." or "end".
-std::vector<std::string> Tokens(std::string document)
+std::vector<std::string> TokensOf(XmlReader& reader)
 {
-    std::unique_ptr<XmlReader> reader = openXmlReader(document);
     std::vector<std::string> tokens;
     for (;;) {
-        switch (reader->next()) {
+        switch (reader.next()) {
             case Token::StartElement:
-                tokens.push_back("<" + std::string(reader->name()));
+                tokens.push_back("<" + std::string(reader.name()));
                 break;
             case Token::EndElement:
-                tokens.push_back("</" + std::string(reader->name()));
+                tokens.push_back("</" + std::string(reader.name()));
                 break;
             case Token::Text:
-                tokens.push_back("text:" + std::string(reader->text()));
+                tokens.push_back("text:" + std::string(reader.text()));
                 break;
             case Token::EndOfDocument:
                 tokens.push_back("end");
                 return tokens;
         }
     }
+}
+
+std::vector<std::string> Tokens(std::string document)
+{
+    return TokensOf(*openXmlReader(document));
 }
 
 // Text of the first VALUE element of the document.
@@ -57,6 +62,17 @@ TEST(XmlLiteReaderTest, WalksElementsAndTextSkippingDeclarationCommentsAndLayout
     EXPECT_EQ(expected, Tokens("<?xml version=\"1.0\" encoding=\"utf-8\" ?>\n"
                                "<CIM CIMVERSION=\"2.0\">\n  <!-- note -->\n  <MESSAGE ID=\"1000\">\n"
                                "    <VALUE>mt4103</VALUE>\n    <VALUE/>\n  </MESSAGE>\n</CIM>\n"));
+}
+
+TEST(XmlLiteReaderTest, FragmentsHoldElementsSideBySide)
+{
+    // Part of a larger document: the instances inside IRETURNVALUE.
+    std::string document = "<R>\n<VALUE>a</VALUE>\n<VALUE>b</VALUE>\n</R>";
+    const std::vector<std::string> expected = {"<VALUE", "text:a", "</VALUE", "<VALUE",
+                                               "text:b", "</VALUE", "end"};
+    EXPECT_EQ(expected, TokensOf(*openXmlFragment(document.data() + 4, document.size() - 9)));
+    std::string unclosed = "<VALUE>a</VALUE><VALUE>";
+    EXPECT_THROW(openXmlFragment(unclosed.data(), unclosed.size()), XmlSyntaxError);
 }
 
 TEST(XmlLiteReaderTest, GivesAttributesOfTheCurrentElement)

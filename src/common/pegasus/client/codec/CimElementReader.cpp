@@ -39,17 +39,18 @@ bool booleanAttribute(XmlCursor& cursor, std::string_view attributeName, bool de
 
 // Names are validated by CIMName; a server that sends an invalid one sent
 // malformed CIM-XML.
-CIMName nameAttribute(XmlCursor& cursor, std::string_view attributeName)
+const CIMName& nameAttribute(XmlCursor& cursor, std::string_view attributeName)
 {
-    std::string_view text = cursor.requiredAttribute(attributeName);
-    try
-    {
-        return CIMName(makeString(text));
-    }
-    catch (const Exception&)
-    {
-        cursor.fail("\"" + std::string(text) + "\" is not a valid CIM name");
-    }
+    return cursor.cache().name(cursor.requiredAttribute(attributeName), [&](std::string_view text) {
+        try
+        {
+            return CIMName(makeString(text));
+        }
+        catch (const Exception&)
+        {
+            cursor.fail("\"" + std::string(text) + "\" is not a valid CIM name");
+        }
+    });
 }
 
 CIMName optionalNameAttribute(XmlCursor& cursor, std::string_view attributeName)
@@ -70,6 +71,12 @@ CIMValue scalarFromText(XmlCursor& cursor, CIMType type, std::string_view text)
     {
         cursor.fail(error.reason);
     }
+}
+
+// Qualifier values repeat on every instance of a class: decoded once.
+CIMValue sharedScalarFromText(XmlCursor& cursor, CIMType type, std::string_view text)
+{
+    return cursor.cache().scalar(type, text, [&]() { return scalarFromText(cursor, type, text); });
 }
 
 // At VALUE.ARRAY: the values of its VALUE children (VALUE.NULL entries are
@@ -101,14 +108,16 @@ CIMValue readValueArray(XmlCursor& cursor, CIMType type)
         }
         cursor.unexpected("<VALUE> in <VALUE.ARRAY>");
     }
-    try
-    {
-        return parseArrayValue(type, texts);
-    }
-    catch (const ValueSyntaxError& error)
-    {
-        cursor.fail(error.reason);
-    }
+    return cursor.cache().value(type, true, texts, [&]() {
+        try
+        {
+            return parseArrayValue(type, texts);
+        }
+        catch (const ValueSyntaxError& error)
+        {
+            cursor.fail(error.reason);
+        }
+    });
 }
 
 CIMValue readValueRefArray(XmlCursor& cursor)
@@ -153,7 +162,7 @@ CIMQualifier readQualifier(XmlCursor& cursor)
         if (cursor.atEnd("QUALIFIER"))
             break;
         if (cursor.atStart("VALUE"))
-            value = scalarFromText(cursor, type, cursor.readText());
+            value = sharedScalarFromText(cursor, type, cursor.readText());
         else if (cursor.atStart("VALUE.ARRAY"))
             value = readValueArray(cursor, type);
         else

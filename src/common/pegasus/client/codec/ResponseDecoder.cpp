@@ -2,14 +2,22 @@
 
 #include "../ClientErrors.h"
 #include "CimElementReader.h"
+#include "InstanceSegments.h"
 #include "XmlCursor.h"
 
 #include <charconv>
+#include <optional>
+#include <vector>
 
 namespace Pegasus {
 namespace ClientDetail {
 
 namespace {
+
+// Size of the runs of instances parsed at once: large enough that setting up
+// a parse is a small part of it, small enough that the parser's tree stays a
+// small part of the response.
+constexpr std::size_t kBatchBytes = 64 * 1024;
 
 // Walks CIM, MESSAGE and SIMPLERSP to the start tag of the response element
 // (IMETHODRESPONSE or METHODRESPONSE), checking that it answers this request.
@@ -63,9 +71,10 @@ void leaveResponse(XmlCursor& cursor, std::string_view element)
 // Decodes an intrinsic method response, calling `onReturnValue` with the
 // cursor on each child of IRETURNVALUE.
 template <typename OnChild>
-void decodeIntrinsic(std::string& body, const ResponseContext& context, OnChild onChild)
+void decodeIntrinsic(std::string& body, const ResponseContext& context, DecodeCache& cache,
+                     OnChild onChild)
 {
-    XmlCursor cursor(body, context.where);
+    XmlCursor cursor(body, context.where, cache);
     enterResponse(cursor, context, "IMETHODRESPONSE");
     cursor.nextTag();
     if (cursor.atStart("ERROR"))
@@ -90,12 +99,51 @@ void decodeIntrinsic(std::string& body, const ResponseContext& context, OnChild 
 
 Array<CIMInstance> decodeEnumerateInstancesResponse(std::string& body, const ResponseContext& context)
 {
+    DecodeCache cache;
     Array<CIMInstance> instances;
-    decodeIntrinsic(body, context, [&](XmlCursor& cursor) {
-        if (!cursor.atStart("VALUE.NAMEDINSTANCE"))
-            cursor.unexpected("<VALUE.NAMEDINSTANCE>");
-        instances.append(readNamedInstance(cursor));
+    const std::optional<std::vector<ByteRange>> segments = findInstanceSegments(body);
+    if (!segments)
+    {
+        decodeIntrinsic(body, context, cache, [&](XmlCursor& cursor) {
+            if (!cursor.atStart("VALUE.NAMEDINSTANCE"))
+                cursor.unexpected("<VALUE.NAMEDINSTANCE>");
+            instances.append(readNamedInstance(cursor));
+        });
+        return instances;
+    }
+
+    // The envelope without the instances first: it says whether the
+    // response answers this request at all. Then one instance at a time,
+    // so that only one instance's tree exists at once.
+    const std::size_t instancesBegin = segments->front().begin;
+    const std::size_t instancesEnd = segments->back().end;
+    std::string envelope;
+    envelope.reserve(instancesBegin + body.size() - instancesEnd);
+    envelope.append(body, 0, instancesBegin).append(body, instancesEnd, std::string::npos);
+    decodeIntrinsic(envelope, context, cache, [&](XmlCursor& cursor) {
+        cursor.unexpected("nothing but instances in <IRETURNVALUE>");
     });
+
+    instances.reserveCapacity(static_cast<Uint32>(segments->size()));
+    for (std::size_t first = 0; first < segments->size();)
+    {
+        // Instances side by side, parsed together up to a batch size, so
+        // that setting up a parse does not cost more than the parse.
+        std::size_t next = first + 1;
+        while (next < segments->size() &&
+               (*segments)[next].end - (*segments)[first].begin <= kBatchBytes)
+            ++next;
+        const std::size_t begin = (*segments)[first].begin;
+        const std::size_t end = (*segments)[next - 1].end;
+        XmlCursor cursor(body.data() + begin, end - begin, begin, context.where, cache);
+        while (cursor.nextTagOrEnd())
+        {
+            if (!cursor.atStart("VALUE.NAMEDINSTANCE"))
+                cursor.unexpected("<VALUE.NAMEDINSTANCE>");
+            instances.append(readNamedInstance(cursor));
+        }
+        first = next;
+    }
     return instances;
 }
 
@@ -103,7 +151,8 @@ CIMInstance decodeGetInstanceResponse(std::string& body, const ResponseContext& 
 {
     CIMInstance instance;
     bool found = false;
-    decodeIntrinsic(body, context, [&](XmlCursor& cursor) {
+    DecodeCache cache;
+    decodeIntrinsic(body, context, cache, [&](XmlCursor& cursor) {
         if (!cursor.atStart("INSTANCE") || found)
             cursor.unexpected("one <INSTANCE>");
         instance = readInstance(cursor);
@@ -118,7 +167,8 @@ Array<CIMObjectPath> decodeEnumerateInstanceNamesResponse(std::string& body,
                                                           const ResponseContext& context)
 {
     Array<CIMObjectPath> names;
-    decodeIntrinsic(body, context, [&](XmlCursor& cursor) {
+    DecodeCache cache;
+    decodeIntrinsic(body, context, cache, [&](XmlCursor& cursor) {
         if (!cursor.atStart("INSTANCENAME"))
             cursor.unexpected("<INSTANCENAME>");
         names.append(readInstanceName(cursor));
@@ -129,7 +179,8 @@ Array<CIMObjectPath> decodeEnumerateInstanceNamesResponse(std::string& body,
 Array<CIMObject> decodeObjectsWithPathResponse(std::string& body, const ResponseContext& context)
 {
     Array<CIMObject> objects;
-    decodeIntrinsic(body, context, [&](XmlCursor& cursor) {
+    DecodeCache cache;
+    decodeIntrinsic(body, context, cache, [&](XmlCursor& cursor) {
         if (!cursor.atStart("VALUE.OBJECTWITHPATH") && !cursor.atStart("VALUE.INSTANCEWITHPATH"))
             cursor.unexpected("<VALUE.OBJECTWITHPATH>");
         objects.append(CIMObject(readInstanceWithPath(cursor)));
@@ -139,7 +190,8 @@ Array<CIMObject> decodeObjectsWithPathResponse(std::string& body, const Response
 
 MethodResult decodeInvokeMethodResponse(std::string& body, const ResponseContext& context)
 {
-    XmlCursor cursor(body, context.where);
+    DecodeCache cache;
+    XmlCursor cursor(body, context.where, cache);
     enterResponse(cursor, context, "METHODRESPONSE");
     MethodResult result;
     for (;;)

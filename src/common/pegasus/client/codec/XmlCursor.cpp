@@ -5,7 +5,8 @@
 namespace Pegasus {
 namespace ClientDetail {
 
-XmlCursor::XmlCursor(std::string& document, std::string where) : _where(std::move(where))
+XmlCursor::XmlCursor(std::string& document, std::string where, DecodeCache& cache)
+    : _where(std::move(where)), _cache(cache)
 {
     try
     {
@@ -13,8 +14,22 @@ XmlCursor::XmlCursor(std::string& document, std::string where) : _where(std::mov
     }
     catch (const XmlSyntaxError& error)
     {
+        throwMalformedXml(_where, error.description + " at byte " + std::to_string(error.offset));
+    }
+}
+
+XmlCursor::XmlCursor(char* data, std::size_t size, std::size_t offset, std::string where,
+                     DecodeCache& cache)
+    : _where(std::move(where)), _offset(offset), _cache(cache)
+{
+    try
+    {
+        _reader = openXmlFragment(data, size);
+    }
+    catch (const XmlSyntaxError& error)
+    {
         throwMalformedXml(_where, error.description + " at byte " +
-                                      std::to_string(error.offset));
+                                      std::to_string(_offset + error.offset));
     }
 }
 
@@ -99,9 +114,18 @@ void XmlCursor::skipElement()
     }
 }
 
+bool XmlCursor::nextTagOrEnd()
+{
+    do
+    {
+        _token = _reader->next();
+    } while (_token == XmlReader::Token::Text);
+    return _token != XmlReader::Token::EndOfDocument;
+}
+
 void XmlCursor::fail(const std::string& reason) const
 {
-    throwMalformedXml(_where, reason + " (near byte " + std::to_string(_reader->offset()) + ")");
+    throwMalformedXml(_where, reason + " (near byte " + std::to_string(offset()) + ")");
 }
 
 void XmlCursor::unexpected(std::string_view expected) const

@@ -2,6 +2,7 @@
 #define Pegasus_Client_Codec_XmlCursor_h
 
 #include "../xml/XmlReader.h"
+#include "DecodeCache.h"
 
 #include <memory>
 #include <string>
@@ -18,7 +19,14 @@ class XmlCursor
 {
 public:
     // Parses `document` in place; `where` is "host:port" for messages.
-    XmlCursor(std::string& document, std::string where);
+    // `cache` keeps what was decoded for the other parts of the response.
+    XmlCursor(std::string& document, std::string where, DecodeCache& cache);
+
+    // Parses in place the element content held in the `size` bytes at
+    // `data`, which start `offset` bytes into the response (messages give
+    // offsets in the response).
+    XmlCursor(char* data, std::size_t size, std::size_t offset, std::string where,
+              DecodeCache& cache);
 
     // Moves to the next start or end tag, skipping character data.
     void nextTag();
@@ -51,13 +59,24 @@ public:
     // At the start of an element: moves to its end tag, skipping its content.
     void skipElement();
 
+    // Moves to the next start or end tag, or returns false at the end of
+    // the document.
+    bool nextTagOrEnd();
+
     [[noreturn]] void fail(const std::string& reason) const;
     [[noreturn]] void unexpected(std::string_view expected) const;
 
     const std::string& where() const { return _where; }
 
+    // Names and values already decoded from this document.
+    DecodeCache& cache() { return _cache; }
+
 private:
+    std::size_t offset() const { return _offset + _reader->offset(); }
+
     std::string _where;
+    std::size_t _offset = 0;
+    DecodeCache& _cache;
     std::unique_ptr<XmlReader> _reader;
     XmlReader::Token _token = XmlReader::Token::EndOfDocument;
     std::string _joinedText;

@@ -98,13 +98,24 @@ struct AttributeRecord
 class XmlLiteReader final : public XmlReader
 {
 public:
-    explicit XmlLiteReader(std::string& document)
+    explicit XmlLiteReader(const std::string& document)
     {
         const std::string* source = &document;
         if (rewriteForXmlLite(document, _escaped))
             source = &_escaped;
         indexLines(*source);
         readAll(*source);
+    }
+
+    // Drops the outermost element's start and end tokens, for a fragment
+    // read inside a wrapper element whose start tag took `shift` bytes.
+    void unwrap(std::size_t shift)
+    {
+        // Tokens: wrapper start, content..., wrapper end, end of document.
+        _tokens.erase(_tokens.end() - 2);
+        _tokens.erase(_tokens.begin());
+        for (TokenRecord& record : _tokens)
+            record.offset = record.offset > shift ? record.offset - shift : 0;
     }
 
     Token next() override
@@ -307,6 +318,29 @@ private:
 std::unique_ptr<XmlReader> openXmlReader(std::string& document)
 {
     return std::make_unique<XmlLiteReader>(document);
+}
+
+std::unique_ptr<XmlReader> openXmlFragment(char* data, std::size_t size)
+{
+    // Read as the content of a wrapper element (Wine's XmlLite has no
+    // fragment conformance level). The reader keeps its own copy of every
+    // name and text it hands out, so the copy only lives while it is read.
+    constexpr std::string_view open = "<fragment>";
+    constexpr std::string_view close = "</fragment>";
+    std::string wrapped;
+    wrapped.reserve(open.size() + size + close.size());
+    wrapped.append(open).append(data, size).append(close);
+    try
+    {
+        auto reader = std::make_unique<XmlLiteReader>(wrapped);
+        reader->unwrap(open.size());
+        return reader;
+    }
+    catch (XmlSyntaxError& error)
+    {
+        error.offset = error.offset > open.size() ? error.offset - open.size() : 0;
+        throw;
+    }
 }
 
 }  // namespace ClientDetail

@@ -49,6 +49,11 @@ struct XmlSyntaxError
 // must outlive the reader). Throws XmlSyntaxError.
 std::unique_ptr<XmlReader> openXmlReader(std::string& document);
 
+// The content of an element, held in the `size` bytes at `data` inside a
+// larger document: elements and text, with no declaration; it may hold
+// several elements side by side.
+std::unique_ptr<XmlReader> openXmlFragment(char* data, std::size_t size);
+
 }  // namespace ClientDetail
 }  // namespace Pegasus
 

@@ -1,0 +1,68 @@
+#ifndef Pegasus_Client_Codec_DecodeCache_h
+#define Pegasus_Client_Codec_DecodeCache_h
+
+#include <Pegasus/Common/CIMName.h>
+#include <Pegasus/Common/CIMType.h>
+#include <Pegasus/Common/CIMValue.h>
+
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+namespace Pegasus {
+namespace ClientDetail {
+
+// Memo of one response's decoding. A CIM-XML response repeats the same
+// property and qualifier names on every instance and the same ValueMap and
+// Values arrays on every property of a class; each distinct text is decoded
+// once and the result shared, since names and values share their storage
+// between copies (and values copy on write). Besides the CPU, this keeps
+// the decoded objects close to the size of their distinct texts.
+class DecodeCache
+{
+public:
+    // The name spelled `text`; `make(text)` builds it the first time.
+    template <typename Make>
+    const CIMName& name(std::string_view text, Make make)
+    {
+        _key.assign(text);
+        auto found = _names.find(_key);
+        if (found != _names.end())
+            return found->second;
+        return _names.emplace(_key, make(text)).first->second;
+    }
+
+    // The value of `type` given by the VALUE texts (one for a scalar);
+    // `make()` parses it the first time.
+    template <typename Make>
+    const CIMValue& value(CIMType type, bool isArray, const std::vector<std::string_view>& texts,
+                          Make make)
+    {
+        valueKey(type, isArray, texts);
+        auto found = _values.find(_key);
+        if (found != _values.end())
+            return found->second;
+        return _values.emplace(_key, make()).first->second;
+    }
+
+    template <typename Make>
+    const CIMValue& scalar(CIMType type, std::string_view text, Make make)
+    {
+        _texts.assign(1, text);
+        return value(type, false, _texts, make);
+    }
+
+private:
+    void valueKey(CIMType type, bool isArray, const std::vector<std::string_view>& texts);
+
+    std::string _key;  // reused so that a hit allocates nothing
+    std::vector<std::string_view> _texts;
+    std::unordered_map<std::string, CIMName> _names;
+    std::unordered_map<std::string, CIMValue> _values;
+};
+
+}  // namespace ClientDetail
+}  // namespace Pegasus
+
+#endif
