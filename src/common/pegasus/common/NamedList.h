@@ -50,7 +50,7 @@ public:
     void add(const Item& item, const char* kind)
     {
         Uint32 hash = Hashed ? foldedNameHash(item.getName()) : 0;
-        if (find(item.getName(), hash) != PEG_NOT_FOUND)
+        if ((!Hashed || mayHold(hash)) && find(item.getName(), hash) != PEG_NOT_FOUND)
         {
             String what(kind);
             what.append(" \"");
@@ -63,6 +63,8 @@ public:
         if (_entries.empty())
             _entries.reserve(Hashed ? 16 : 4);
         _entries.push_back(Entry{item, hash});
+        if (Hashed)
+            _seen[(hash >> 6) & 3] |= Uint64(1) << (hash & 63);
     }
 
     void remove(Uint32 index)
@@ -70,6 +72,7 @@ public:
         if (index >= _entries.size())
             throw IndexOutOfBoundsException();
         _entries.erase(_entries.begin() + index);
+        // The filter only ever says "maybe": a removed name may stay marked.
     }
 
     void reserve(size_t n) { _entries.reserve(n); }
@@ -81,8 +84,17 @@ private:
         Uint32 hash;
     };
 
+    // False when no entry has this hash: adding an instance's properties
+    // then takes no search through the ones already there.
+    bool mayHold(Uint32 hash) const
+    {
+        return (_seen[(hash >> 6) & 3] >> (hash & 63)) & 1;
+    }
+
     Uint32 find(const CIMName& name, Uint32 hash) const
     {
+        if (Hashed && !mayHold(hash))
+            return PEG_NOT_FOUND;
         for (size_t i = 0; i < _entries.size(); i++)
         {
             if ((!Hashed || _entries[i].hash == hash) && _entries[i].item.getName().equal(name))
@@ -92,6 +104,7 @@ private:
     }
 
     std::vector<Entry> _entries;
+    Uint64 _seen[4] = {0, 0, 0, 0};  // one bit per hash value modulo 256
 };
 
 }  // namespace Internal

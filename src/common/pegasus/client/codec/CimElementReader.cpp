@@ -83,9 +83,10 @@ CIMValue sharedScalarFromText(XmlCursor& cursor, CIMType type, std::string_view 
 // not representable in a CIMValue array and are skipped).
 CIMValue readValueArray(XmlCursor& cursor, CIMType type)
 {
-    std::vector<std::string_view> texts;
+    std::vector<std::string_view>& texts = cursor.cache().arrayTexts();
     std::vector<std::unique_ptr<std::string>> joined;  // owners of texts readText joined
-    for (;;)
+    const bool plain = cursor.readChildTexts("VALUE", texts);
+    while (!plain)
     {
         cursor.nextTag();
         if (cursor.atEnd("VALUE.ARRAY"))

@@ -53,11 +53,19 @@ public:
         return value(type, false, _texts, make);
     }
 
+    // A list for the texts of one VALUE.ARRAY, reused from array to array.
+    std::vector<std::string_view>& arrayTexts()
+    {
+        _arrayTexts.clear();
+        return _arrayTexts;
+    }
+
 private:
     void valueKey(CIMType type, bool isArray, const std::vector<std::string_view>& texts);
 
     std::string _key;  // reused so that a hit allocates nothing
     std::vector<std::string_view> _texts;
+    std::vector<std::string_view> _arrayTexts;
     std::unordered_map<std::string, CIMName> _names;
     std::unordered_map<std::string, CIMValue> _values;
 };

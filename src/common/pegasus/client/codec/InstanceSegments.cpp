@@ -1,6 +1,8 @@
 #include "InstanceSegments.h"
 
+#include <algorithm>
 #include <cstring>
+#include <functional>
 
 namespace Pegasus {
 namespace ClientDetail {
@@ -32,63 +34,97 @@ bool precededBy(std::string_view body, std::size_t at, std::string_view tag)
     return at >= tag.size() && body.substr(at - tag.size(), tag.size()) == tag;
 }
 
+// Whether "<" + `mark` occurs at or after `from`. The marks ('!' and '?')
+// are rare in CIM-XML, so looking for them first is quick.
+bool hasMarkup(std::string_view body, char mark, std::size_t from)
+{
+    const char* const data = body.data();
+    for (std::size_t at = from; at < body.size();)
+    {
+        const void* found = std::memchr(data + at, mark, body.size() - at);
+        if (!found)
+            return false;
+        at = static_cast<std::size_t>(static_cast<const char*>(found) - data);
+        if (at > 0 && data[at - 1] == '<')
+            return true;
+        ++at;
+    }
+    return false;
+}
+
+// True when the only markup other than tags is an XML declaration at the
+// very start.
+bool onlyTags(std::string_view body)
+{
+    if (hasMarkup(body, '!', 0))
+        return false;
+    std::size_t from = 0;
+    if (body.compare(0, 2, "<?") == 0)
+    {
+        from = body.find("?>");
+        if (from == std::string_view::npos)
+            return false;
+    }
+    return !hasMarkup(body, '?', from);
+}
+
+// Long tags are found by skipping ahead, not byte by byte.
+class TagFinder
+{
+public:
+    explicit TagFinder(std::string_view tag)
+        : _tag(tag), _searcher(tag.begin(), tag.end())
+    {
+    }
+
+    std::size_t find(std::string_view body, std::size_t from) const
+    {
+        if (from >= body.size())
+            return std::string_view::npos;
+        const auto found = std::search(body.begin() + from, body.end(), _searcher);
+        return found == body.end() ? std::string_view::npos
+                                   : static_cast<std::size_t>(found - body.begin());
+    }
+
+    std::size_t size() const { return _tag.size(); }
+
+private:
+    std::string_view _tag;
+    std::boyer_moore_horspool_searcher<std::string_view::const_iterator> _searcher;
+};
+
 }  // namespace
 
 std::optional<std::vector<ByteRange>> findInstanceSegments(std::string_view body)
 {
-    // One pass over the '<' of the body. `open` is where the current
-    // instance starts (npos between instances); `last` is the end of the
-    // previous one.
-    constexpr std::size_t none = std::string_view::npos;
+    const TagFinder open(kOpen);
+    const TagFinder close(kClose);
+    std::size_t at = open.find(body, 0);
+    if (at == std::string_view::npos || !precededBy(body, at, kContainerOpen) || !onlyTags(body))
+        return std::nullopt;
+
     std::vector<ByteRange> segments;
-    std::size_t open = none;
-    std::size_t last = none;
-    bool closed = false;  // IRETURNVALUE ended after the instances
-    const char* const data = body.data();
-    std::size_t at = 0;
+    std::size_t nextOpen = open.find(body, at + open.size());
     for (;;)
     {
-        const void* found = std::memchr(data + at, '<', body.size() - at);
-        if (!found)
-            break;
-        at = static_cast<std::size_t>(static_cast<const char*>(found) - data);
-        const std::string_view rest = body.substr(at);
-        if (rest.size() < 2 || rest[1] == '!' || (rest[1] == '?' && at != 0))
-            return std::nullopt;  // comment, CDATA, DOCTYPE or PI
-        if (closed)
+        const std::size_t end = close.find(body, at + open.size());
+        if (end == std::string_view::npos || nextOpen < end)
+            return std::nullopt;  // unterminated, or a nested instance
+        const std::size_t last = end + close.size();
+        segments.push_back(ByteRange{at, last});
+
+        at = skipSpace(body, last);
+        if (at == nextOpen)
         {
-            // After the instances: only the closing tags of the envelope.
+            nextOpen = open.find(body, at + open.size());
+            continue;
         }
-        else if (rest.compare(0, kOpen.size(), kOpen) == 0)
-        {
-            if (open != none)
-                return std::nullopt;  // nested instance
-            if (last == none ? !precededBy(body, at, kContainerOpen)
-                             : skipSpace(body, last) != at)
-                return std::nullopt;  // not the first child, or not next to the previous
-            open = at;
-        }
-        else if (rest.compare(0, kClose.size(), kClose) == 0)
-        {
-            if (open == none)
-                return std::nullopt;
-            last = at + kClose.size();
-            segments.push_back(ByteRange{open, last});
-            open = none;
-        }
-        else if (open == none && last != none)
-        {
-            // The first tag after an instance must end IRETURNVALUE.
-            if (rest.compare(0, kContainerClose.size(), kContainerClose) != 0 ||
-                skipSpace(body, last) != at)
-                return std::nullopt;
-            closed = true;
-        }
-        ++at;
+        // After the last instance: IRETURNVALUE ends, and no instance follows.
+        if (body.compare(at, kContainerClose.size(), kContainerClose) != 0 ||
+            nextOpen != std::string_view::npos)
+            return std::nullopt;
+        return segments;
     }
-    if (segments.empty() || !closed)
-        return std::nullopt;
-    return segments;
 }
 
 }  // namespace ClientDetail

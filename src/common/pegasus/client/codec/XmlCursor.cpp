@@ -68,8 +68,23 @@ std::string_view XmlCursor::requiredAttribute(std::string_view attributeName) co
     return value;
 }
 
+bool XmlCursor::readChildTexts(std::string_view childName, std::vector<std::string_view>& texts)
+{
+    if (!_reader->childTexts(childName, texts))
+        return false;
+    _token = XmlReader::Token::EndElement;
+    return true;
+}
+
 std::string_view XmlCursor::readText()
 {
+    std::string_view direct;
+    if (_reader->elementText(direct))
+    {
+        _token = XmlReader::Token::EndElement;
+        _textJoined = false;
+        return direct;
+    }
     const std::string elementName(_reader->name());
     std::string_view text;
     bool joined = false;

@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace Pegasus {
 namespace ClientDetail {
@@ -55,6 +56,12 @@ public:
     // was joined from pieces; then it is valid until the next readText().
     std::string_view readText();
     bool textIsTransient() const { return _textJoined; }
+
+    // At the start of an element whose children are all `childName`
+    // elements holding text only: appends their texts (valid as long as
+    // the cursor), leaves the cursor at the element's end tag and returns
+    // true. Otherwise returns false and does not move.
+    bool readChildTexts(std::string_view childName, std::vector<std::string_view>& texts);
 
     // At the start of an element: moves to its end tag, skipping its content.
     void skipElement();

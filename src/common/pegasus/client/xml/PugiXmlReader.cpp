@@ -58,6 +58,7 @@ public:
                     if (_leaving)
                         return Token::EndElement;
                     _embeddedText = *_node.value() != '\0';
+                    collectAttributes();
                     return Token::StartElement;
                 case pugi::node_pcdata:
                 case pugi::node_cdata:
@@ -75,6 +76,18 @@ public:
     bool attribute(std::string_view attributeName,
                    std::string_view& value) const override
     {
+        if (_attributeCount <= kKeptAttributes)
+        {
+            for (std::size_t i = 0; i < _attributeCount; ++i)
+            {
+                if (_attributes[i].name == attributeName)
+                {
+                    value = _attributes[i].value;
+                    return true;
+                }
+            }
+            return false;
+        }
         for (pugi::xml_attribute a = _node.first_attribute(); a; a = a.next_attribute())
         {
             if (sameName(a.name(), attributeName))
@@ -86,6 +99,35 @@ public:
         return false;
     }
 
+    bool elementText(std::string_view& text) override
+    {
+        if (_leaving || _node.type() != pugi::node_element || _node.first_child())
+            return false;
+        text = _node.value();
+        _embeddedText = false;
+        _leaving = true;
+        return true;
+    }
+
+    bool childTexts(std::string_view childName, std::vector<std::string_view>& texts) override
+    {
+        if (_leaving || _node.type() != pugi::node_element || *_node.value() != '\0')
+            return false;
+        const std::size_t before = texts.size();
+        for (pugi::xml_node child = _node.first_child(); child; child = child.next_sibling())
+        {
+            if (child.type() != pugi::node_element || !sameName(child.name(), childName) ||
+                child.first_child())
+            {
+                texts.resize(before);
+                return false;
+            }
+            texts.emplace_back(child.value());
+        }
+        _leaving = true;
+        return true;
+    }
+
     std::size_t offset() const override
     {
         // offset_debug() only reports offsets for names kept in the buffer,
@@ -95,6 +137,19 @@ public:
     }
 
 private:
+    // The decoder asks for several attributes of most elements: they are
+    // read from the tree once per start tag.
+    void collectAttributes()
+    {
+        _attributeCount = 0;
+        for (pugi::xml_attribute a = _node.first_attribute(); a; a = a.next_attribute())
+        {
+            if (_attributeCount < kKeptAttributes)
+                _attributes[_attributeCount] = Attribute{a.name(), a.value()};
+            ++_attributeCount;
+        }
+    }
+
     // Depth-first walk: enter a node, descend into its children, leave it,
     // then go on with its next sibling.
     bool advance()
@@ -149,6 +204,15 @@ private:
     bool _leaving = false;
     bool _started = false;
     bool _embeddedText = false;  // the Text token of the element's value is due
+
+    struct Attribute
+    {
+        std::string_view name;
+        std::string_view value;
+    };
+    static constexpr std::size_t kKeptAttributes = 8;
+    Attribute _attributes[kKeptAttributes];
+    std::size_t _attributeCount = 0;  // more than kKeptAttributes: search the tree
 };
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace Pegasus {
 namespace ClientDetail {
@@ -36,6 +37,21 @@ public:
 
     // Byte offset of the current token in the document, for messages.
     virtual std::size_t offset() const = 0;
+
+    // Shortcuts a reader may offer; each returns false without moving when
+    // it does not apply, and the caller then walks the tokens.
+
+    // At a StartElement that holds text only: sets `text` and moves to the
+    // element's EndElement.
+    virtual bool elementText(std::string_view& /*text*/) { return false; }
+
+    // At a StartElement whose children are all `childName` elements holding
+    // text only: appends their texts and moves to the element's EndElement.
+    virtual bool childTexts(std::string_view /*childName*/,
+                            std::vector<std::string_view>& /*texts*/)
+    {
+        return false;
+    }
 };
 
 // Thrown by readers when the document is not well-formed XML.
