@@ -1,5 +1,6 @@
 #include "mellanox_cim_inventory.h"
 
+#include <utility>
 #include <initializer_list>
 
 #include <Pegasus/Common/CIMPropertyList.h>
@@ -55,7 +56,7 @@ bool AppendInstances(Pegasus::CIMClient& client, const Pegasus::CIMNamespaceName
     for (Pegasus::Uint32 i = 0; i < instances.size(); ++i) {
         Reader reader;
         reader.GetData(instances[i]);
-        readers.push_back(reader);
+        readers.push_back(std::move(reader));  // the temporary goes at once: its maps move
     }
     return true;
 }

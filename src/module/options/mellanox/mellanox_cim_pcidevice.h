@@ -15,6 +15,8 @@ public:
     ~MellanoxCimPcidevice();
     MellanoxCimPcidevice(const MellanoxCimPcidevice&) = default;
     MellanoxCimPcidevice& operator=(const MellanoxCimPcidevice&) = default;
+    MellanoxCimPcidevice(MellanoxCimPcidevice&&) noexcept = default;
+    MellanoxCimPcidevice& operator=(MellanoxCimPcidevice&&) noexcept = default;
 
     void GetData(const Pegasus::CIMInstance& instance);
 

@@ -15,6 +15,8 @@ public:
     ~MellanoxCimPort();
     MellanoxCimPort(const MellanoxCimPort&) = default;
     MellanoxCimPort& operator=(const MellanoxCimPort&) = default;
+    MellanoxCimPort(MellanoxCimPort&&) noexcept = default;
+    MellanoxCimPort& operator=(MellanoxCimPort&&) noexcept = default;
 
     void GetData(const Pegasus::CIMInstance& instance);
 

@@ -15,6 +15,8 @@ public:
     ~MellanoxCimSoftwareIdentity();
     MellanoxCimSoftwareIdentity(const MellanoxCimSoftwareIdentity&) = default;
     MellanoxCimSoftwareIdentity& operator=(const MellanoxCimSoftwareIdentity&) = default;
+    MellanoxCimSoftwareIdentity(MellanoxCimSoftwareIdentity&&) noexcept = default;
+    MellanoxCimSoftwareIdentity& operator=(MellanoxCimSoftwareIdentity&&) noexcept = default;
 
     void GetData(const Pegasus::CIMInstance& instance);
 
