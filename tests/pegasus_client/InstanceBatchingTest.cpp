@@ -7,6 +7,7 @@
 #include "codec/ResponseDecoder.h"
 
 #include <Pegasus/Client/CIMClientException.h>
+#include <Pegasus/Common/CIMFlavor.h>
 #include <Pegasus/Common/CIMProperty.h>
 #include <Pegasus/Common/CIMQualifier.h>
 
@@ -41,6 +42,15 @@ std::string instanceXml(int n)
            "<VALUE>2</VALUE>\n<VALUE>" + std::to_string(n) + "</VALUE>\n</VALUE.ARRAY>\n"
            "</PROPERTY.ARRAY>\n"
            "<PROPERTY NAME=\"Speed\"  PROPAGATED=\"true\" TYPE=\"uint64\">\n</PROPERTY>\n"
+           // Qualifiers alike but for a flavor, one empty, and a property
+           // whose last child is a qualifier.
+           "<PROPERTY NAME=\"LinkState\"  TYPE=\"uint16\">\n"
+           "<QUALIFIER NAME=\"Values\" TYPE=\"string\"" +
+           std::string(n % 2 ? " TRANSLATABLE=\"true\"" : "") +
+           ">\n<VALUE.ARRAY>\n<VALUE>Down</VALUE>\n<VALUE>Up &gt; 1</VALUE>\n</VALUE.ARRAY>\n"
+           "</QUALIFIER>\n<QUALIFIER NAME=\"Deprecated\" TYPE=\"string\"/>\n"
+           "<QUALIFIER NAME=\"Units\" TYPE=\"string\">\n<VALUE>" + std::to_string(n % 3) +
+           " bits</VALUE>\n</QUALIFIER>\n</PROPERTY>\n"
            "</INSTANCE>\n</VALUE.NAMEDINSTANCE>\n";
 }
 
@@ -142,6 +152,17 @@ TEST(InstanceBatching, DecodesAsTheWholeDocumentDoes)
     last.getValue().get(status);
     ASSERT_EQ(status.size(), 2u);
     EXPECT_EQ(status[1], kMany - 1);
+
+    for (Uint32 i : {0u, 1u, 2u, 3u})
+    {
+        SCOPED_TRACE(i);
+        CIMConstProperty state = fromBatches[i].getProperty(fromBatches[i].findProperty("LinkState"));
+        ASSERT_EQ(state.getQualifierCount(), 3u);
+        EXPECT_EQ(state.getQualifier(0).getFlavor().hasFlavor(CIMFlavor::TRANSLATABLE), i % 2 == 1);
+        EXPECT_EQ(state.getQualifier(1).getName(), CIMName("Deprecated"));
+        EXPECT_TRUE(state.getQualifier(1).getValue().isNull());
+        EXPECT_EQ(state.getQualifier(2).getValue().toString(), String((std::to_string(i % 3) + " bits").c_str()));
+    }
 }
 
 TEST(InstanceBatching, ErrorsInALaterRunNameTheirByteInTheResponse)

@@ -152,6 +152,19 @@ CIMFlavor readFlavor(XmlCursor& cursor)
 
 CIMQualifier readQualifier(XmlCursor& cursor)
 {
+    // Classes repeat the same qualifiers (ValueMap, Values) on the same
+    // property of every instance, written byte for byte alike: one read of
+    // each distinct text, and every qualifier gets its own rep.
+    std::string_view written;
+    const bool haveWritten = cursor.rawElement(written);
+    if (haveWritten)
+    {
+        if (const DecodeCache::QualifierParts* known = cursor.cache().findQualifier(written))
+        {
+            cursor.skipElement();
+            return CIMQualifier(known->name, known->value, known->flavor, known->propagated);
+        }
+    }
     CIMName name = nameAttribute(cursor, "NAME");
     CIMType type = typeAttribute(cursor, "TYPE");
     bool propagated = booleanAttribute(cursor, "PROPAGATED", false);
@@ -169,6 +182,8 @@ CIMQualifier readQualifier(XmlCursor& cursor)
         else
             cursor.unexpected("<VALUE> or <VALUE.ARRAY> in <QUALIFIER>");
     }
+    if (haveWritten)
+        cursor.cache().addQualifier(written, {name, value, flavor, propagated});
     return CIMQualifier(name, value, flavor, propagated);
 }
 

@@ -1,10 +1,12 @@
 #ifndef Pegasus_Client_Codec_DecodeCache_h
 #define Pegasus_Client_Codec_DecodeCache_h
 
+#include <Pegasus/Common/CIMFlavor.h>
 #include <Pegasus/Common/CIMName.h>
 #include <Pegasus/Common/CIMType.h>
 #include <Pegasus/Common/CIMValue.h>
 
+#include <deque>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -53,6 +55,26 @@ public:
         return value(type, false, _texts, make);
     }
 
+    // What a QUALIFIER element gave, under the bytes it was written with.
+    struct QualifierParts
+    {
+        CIMName name;
+        CIMValue value;
+        CIMFlavor flavor;
+        bool propagated = false;
+    };
+    const QualifierParts* findQualifier(std::string_view written) const
+    {
+        auto found = _qualifiers.find(written);
+        return found == _qualifiers.end() ? nullptr : &found->second;
+    }
+    void addQualifier(std::string_view written, QualifierParts parts)
+    {
+        // The map's keys view texts kept here, at addresses that do not move.
+        const std::string& kept = _qualifierTexts.emplace_back(written);
+        _qualifiers.emplace(std::string_view(kept), std::move(parts));
+    }
+
     // A list for the texts of one VALUE.ARRAY, reused from array to array.
     std::vector<std::string_view>& arrayTexts()
     {
@@ -68,6 +90,8 @@ private:
     std::vector<std::string_view> _arrayTexts;
     std::unordered_map<std::string, CIMName> _names;
     std::unordered_map<std::string, CIMValue> _values;
+    std::deque<std::string> _qualifierTexts;
+    std::unordered_map<std::string_view, QualifierParts> _qualifiers;
 };
 
 }  // namespace ClientDetail

@@ -135,7 +135,9 @@ Array<CIMInstance> decodeEnumerateInstancesResponse(std::string& body, const Res
             ++next;
         const std::size_t begin = (*segments)[first].begin;
         const std::size_t end = (*segments)[next - 1].end;
-        XmlCursor cursor(body.data() + begin, end - begin, begin, context.where, cache);
+        // The scan vouched that the body holds nothing but tags and text,
+        // so elements may be taken as written (see readQualifier).
+        XmlCursor cursor(body.data() + begin, end - begin, begin, context.where, cache, true);
         while (cursor.nextTagOrEnd())
         {
             if (!cursor.atStart("VALUE.NAMEDINSTANCE"))

@@ -19,12 +19,12 @@ XmlCursor::XmlCursor(std::string& document, std::string where, DecodeCache& cach
 }
 
 XmlCursor::XmlCursor(char* data, std::size_t size, std::size_t offset, std::string where,
-                     DecodeCache& cache)
+                     DecodeCache& cache, bool keepText)
     : _where(std::move(where)), _offset(offset), _cache(cache)
 {
     try
     {
-        _reader = openXmlFragment(data, size);
+        _reader = openXmlFragment(data, size, keepText);
     }
     catch (const XmlSyntaxError& error)
     {
@@ -118,6 +118,11 @@ std::string_view XmlCursor::readText()
 
 void XmlCursor::skipElement()
 {
+    if (_reader->skipCurrentElement())
+    {
+        _token = XmlReader::Token::EndElement;
+        return;
+    }
     std::size_t depth = 1;
     while (depth > 0)
     {

@@ -26,8 +26,10 @@ public:
     // Parses in place the element content held in the `size` bytes at
     // `data`, which start `offset` bytes into the response (messages give
     // offsets in the response).
+    // With `keepText`, elements can also be had as written (rawElement);
+    // see openXmlFragment.
     XmlCursor(char* data, std::size_t size, std::size_t offset, std::string where,
-              DecodeCache& cache);
+              DecodeCache& cache, bool keepText = false);
 
     // Moves to the next start or end tag, skipping character data.
     void nextTag();
@@ -65,6 +67,10 @@ public:
 
     // At the start of an element: moves to its end tag, skipping its content.
     void skipElement();
+
+    // At the start of an element that never holds one of its own name: its
+    // bytes as the response wrote them, when the reader kept them.
+    bool rawElement(std::string_view& raw) const { return _reader->rawElement(raw); }
 
     // Moves to the next start or end tag, or returns false at the end of
     // the document.

@@ -6,6 +6,8 @@
 
 #include <pugixml.hpp>
 
+#include <string>
+
 namespace Pegasus {
 namespace ClientDetail {
 
@@ -25,8 +27,10 @@ constexpr unsigned kParseOptions = pugi::parse_cdata | pugi::parse_escapes |
 class PugiXmlReader final : public XmlReader
 {
 public:
-    PugiXmlReader(char* data, std::size_t size, unsigned options)
+    PugiXmlReader(char* data, std::size_t size, unsigned options, bool keepText)
     {
+        if (keepText)
+            _written.assign(data, size);
         pugi::xml_parse_result result =
             _document.load_buffer_inplace(data, size, options, pugi::encoding_utf8);
         if (!result)
@@ -128,6 +132,63 @@ public:
         return true;
     }
 
+    bool rawElement(std::string_view& raw) const override
+    {
+        if (_written.empty() || _leaving || _node.type() != pugi::node_element)
+            return false;
+        // Parsing in place leaves names where they were written, so the
+        // tree gives where the start tag begins in the kept copy.
+        const std::ptrdiff_t nameAt = _node.offset_debug();
+        if (nameAt < 1 || static_cast<std::size_t>(nameAt) >= _written.size())
+            return false;
+        const std::string_view text(_written);
+        const std::size_t begin = static_cast<std::size_t>(nameAt) - 1;
+        const std::size_t tagEnd = endOfStartTag(text, begin);
+        if (tagEnd == std::string_view::npos)
+            return false;
+        if (text[tagEnd - 1] == '/')
+        {
+            raw = text.substr(begin, tagEnd + 1 - begin);
+            return true;
+        }
+        // The end tag is what precedes the next sibling element, white
+        // space aside; the last child's end tag is looked for.
+        std::size_t end = std::string_view::npos;
+        for (pugi::xml_node next = _node.next_sibling(); next; next = next.next_sibling())
+        {
+            if (next.type() != pugi::node_element)
+                continue;
+            const std::ptrdiff_t nextAt = next.offset_debug();
+            if (nextAt < 1 || static_cast<std::size_t>(nextAt) - 1 <= tagEnd)
+                return false;
+            end = static_cast<std::size_t>(nextAt) - 1;
+            while (end > tagEnd && isSpace(text[end - 1]))
+                --end;
+            break;
+        }
+        if (end == std::string_view::npos)
+        {
+            _endTag.assign("</").append(_name).append(">");
+            const std::size_t close = text.find(_endTag, tagEnd);
+            if (close == std::string_view::npos)
+                return false;
+            end = close + _endTag.size();
+        }
+        raw = text.substr(begin, end - begin);
+        return true;
+    }
+
+    static bool isSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+
+    bool skipCurrentElement() override
+    {
+        if (_leaving || _node.type() != pugi::node_element)
+            return false;
+        _embeddedText = false;
+        _leaving = true;
+        return true;
+    }
+
     std::size_t offset() const override
     {
         // offset_debug() only reports offsets for names kept in the buffer,
@@ -187,6 +248,27 @@ private:
         return true;
     }
 
+    // Where the start tag opened at `begin` ends ('>'), passing over
+    // quoted attribute values, which may hold '>'.
+    static std::size_t endOfStartTag(std::string_view text, std::size_t begin)
+    {
+        char quote = '\0';
+        for (std::size_t at = begin + 1; at < text.size(); ++at)
+        {
+            const char c = text[at];
+            if (quote != '\0')
+            {
+                if (c == quote)
+                    quote = '\0';
+            }
+            else if (c == '"' || c == '\'')
+                quote = c;
+            else if (c == '>')
+                return at;
+        }
+        return std::string_view::npos;
+    }
+
     // Compares without measuring the stored name first.
     static bool sameName(const char* stored, std::string_view wanted)
     {
@@ -204,6 +286,8 @@ private:
     bool _leaving = false;
     bool _started = false;
     bool _embeddedText = false;  // the Text token of the element's value is due
+    std::string _written;        // the fragment as written, when kept
+    mutable std::string _endTag;
 
     struct Attribute
     {
@@ -219,12 +303,13 @@ private:
 
 std::unique_ptr<XmlReader> openXmlReader(std::string& document)
 {
-    return std::make_unique<PugiXmlReader>(document.data(), document.size(), kParseOptions);
+    return std::make_unique<PugiXmlReader>(document.data(), document.size(), kParseOptions, false);
 }
 
-std::unique_ptr<XmlReader> openXmlFragment(char* data, std::size_t size)
+std::unique_ptr<XmlReader> openXmlFragment(char* data, std::size_t size, bool keepText)
 {
-    return std::make_unique<PugiXmlReader>(data, size, kParseOptions | pugi::parse_fragment);
+    return std::make_unique<PugiXmlReader>(data, size, kParseOptions | pugi::parse_fragment,
+                                           keepText);
 }
 
 }  // namespace ClientDetail

@@ -320,7 +320,7 @@ std::unique_ptr<XmlReader> openXmlReader(std::string& document)
     return std::make_unique<XmlLiteReader>(document);
 }
 
-std::unique_ptr<XmlReader> openXmlFragment(char* data, std::size_t size)
+std::unique_ptr<XmlReader> openXmlFragment(char* data, std::size_t size, bool /*keepText*/)
 {
     // Read as the content of a wrapper element (Wine's XmlLite has no
     // fragment conformance level). The reader keeps its own copy of every

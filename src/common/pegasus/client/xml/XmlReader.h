@@ -52,6 +52,15 @@ public:
     {
         return false;
     }
+
+    // At a StartElement of an element that never holds an element of its
+    // own name: the bytes the document wrote for it, start tag to end tag.
+    // Valid as long as the reader. Only for a fragment opened with its
+    // text kept.
+    virtual bool rawElement(std::string_view& /*raw*/) const { return false; }
+
+    // At a StartElement: moves to its EndElement without reading inside.
+    virtual bool skipCurrentElement() { return false; }
 };
 
 // Thrown by readers when the document is not well-formed XML.
@@ -67,8 +76,10 @@ std::unique_ptr<XmlReader> openXmlReader(std::string& document);
 
 // The content of an element, held in the `size` bytes at `data` inside a
 // larger document: elements and text, with no declaration; it may hold
-// several elements side by side.
-std::unique_ptr<XmlReader> openXmlFragment(char* data, std::size_t size);
+// several elements side by side. With `keepText`, a copy of the bytes as
+// written is kept for rawElement(); the caller vouches that the fragment
+// holds no comment, CDATA section or processing instruction.
+std::unique_ptr<XmlReader> openXmlFragment(char* data, std::size_t size, bool keepText = false);
 
 }  // namespace ClientDetail
 }  // namespace Pegasus
