@@ -86,9 +86,12 @@ void CimFunc::GetProperties(const Pegasus::CIMObject& object, bool rawData, Prop
 
 std::string CimFunc::GetPropertyValue(const Pegasus::CIMConstProperty& property)
 {
+    // Made once: every property of every instance asks for both.
+    static const Pegasus::CIMName kValues("Values");
+    static const Pegasus::CIMName kValueMap("ValueMap");
     std::string result;
-    const Pegasus::Uint32 valuesPosition = property.findQualifier(Pegasus::CIMName("Values"));
-    const Pegasus::Uint32 valueMapPosition = property.findQualifier(Pegasus::CIMName("ValueMap"));
+    const Pegasus::Uint32 valuesPosition = property.findQualifier(kValues);
+    const Pegasus::Uint32 valueMapPosition = property.findQualifier(kValueMap);
     const Pegasus::CIMValue& value = property.getValue();
     if (valuesPosition == Pegasus::PEG_NOT_FOUND || valueMapPosition == Pegasus::PEG_NOT_FOUND) {
         return Trim(ToUtf8(value.toString()));

@@ -62,7 +62,7 @@ public:
                     if (_leaving)
                         return Token::EndElement;
                     _embeddedText = *_node.value() != '\0';
-                    collectAttributes();
+                    _attributesRead = false;
                     return Token::StartElement;
                 case pugi::node_pcdata:
                 case pugi::node_cdata:
@@ -80,6 +80,8 @@ public:
     bool attribute(std::string_view attributeName,
                    std::string_view& value) const override
     {
+        if (!_attributesRead)
+            collectAttributes();
         if (_attributeCount <= kKeptAttributes)
         {
             for (std::size_t i = 0; i < _attributeCount; ++i)
@@ -198,10 +200,11 @@ public:
     }
 
 private:
-    // The decoder asks for several attributes of most elements: they are
-    // read from the tree once per start tag.
-    void collectAttributes()
+    // The decoder asks for several attributes of most elements that have
+    // any: they are read from the tree once per start tag, when first asked.
+    void collectAttributes() const
     {
+        _attributesRead = true;
         _attributeCount = 0;
         for (pugi::xml_attribute a = _node.first_attribute(); a; a = a.next_attribute())
         {
@@ -295,8 +298,9 @@ private:
         std::string_view value;
     };
     static constexpr std::size_t kKeptAttributes = 8;
-    Attribute _attributes[kKeptAttributes];
-    std::size_t _attributeCount = 0;  // more than kKeptAttributes: search the tree
+    mutable Attribute _attributes[kKeptAttributes];
+    mutable std::size_t _attributeCount = 0;  // more than kKeptAttributes: search the tree
+    mutable bool _attributesRead = false;
 };
 
 }  // namespace
