@@ -4,6 +4,7 @@
 #ifndef Pegasus_Common_Internal_NamedList_h
 #define Pegasus_Common_Internal_NamedList_h
 
+#include <type_traits>
 #include <vector>
 
 #include <Pegasus/Common/CIMName.h>
@@ -28,8 +29,18 @@ inline Uint32 foldedNameHash(const CIMName& name)
 // hash of the name the item had when added, so items must not be renamed
 // while listed (CIMProperty refuses that, as in OpenPegasus); qualifiers,
 // which may be renamed in place, use the plain search.
+// One bit per hash value modulo 256 of the names in a hashed list; plain
+// lists (qualifiers, one per property) carry nothing.
+struct NameHashFilter
+{
+    Uint64 seen[4] = {0, 0, 0, 0};
+};
+struct NoNameHashFilter
+{
+};
+
 template<class Item, bool Hashed>
-class NamedList
+class NamedList : private std::conditional_t<Hashed, NameHashFilter, NoNameHashFilter>
 {
 public:
     Uint32 size() const { return Uint32(_entries.size()); }
@@ -50,7 +61,7 @@ public:
     void add(const Item& item, const char* kind)
     {
         Uint32 hash = Hashed ? foldedNameHash(item.getName()) : 0;
-        if ((!Hashed || mayHold(hash)) && find(item.getName(), hash) != PEG_NOT_FOUND)
+        if (find(item.getName(), hash) != PEG_NOT_FOUND)
         {
             String what(kind);
             what.append(" \"");
@@ -63,8 +74,8 @@ public:
         if (_entries.empty())
             _entries.reserve(Hashed ? 16 : 4);
         _entries.push_back(Entry{item, hash});
-        if (Hashed)
-            _seen[(hash >> 6) & 3] |= Uint64(1) << (hash & 63);
+        if constexpr (Hashed)
+            this->seen[(hash >> 6) & 3] |= Uint64(1) << (hash & 63);
     }
 
     void remove(Uint32 index)
@@ -88,7 +99,10 @@ private:
     // then takes no search through the ones already there.
     bool mayHold(Uint32 hash) const
     {
-        return (_seen[(hash >> 6) & 3] >> (hash & 63)) & 1;
+        if constexpr (Hashed)
+            return (this->seen[(hash >> 6) & 3] >> (hash & 63)) & 1;
+        else
+            return true;
     }
 
     Uint32 find(const CIMName& name, Uint32 hash) const
@@ -104,7 +118,6 @@ private:
     }
 
     std::vector<Entry> _entries;
-    Uint64 _seen[4] = {0, 0, 0, 0};  // one bit per hash value modulo 256
 };
 
 }  // namespace Internal
