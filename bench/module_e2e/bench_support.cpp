@@ -187,6 +187,27 @@ void reportServerCounters(benchmark::State& state, const mlnx_cimsim::testing::C
     state.counters["rss_growth_MB"] = (peakRssBytes() - baselineRssBytes()) / 1e6;
 }
 
+std::vector<std::string> inventoryRequestBodies() {
+    std::vector<std::string> bodies;
+    for (const std::string& className : inventoryClasses())
+        bodies.push_back(enumerateBody(className, className != "MLNX_PCIDevice"));
+    return bodies;
+}
+
+const std::vector<std::string>& enumerationHeaderFields() {
+    static const std::vector<std::string> fields{"Content-Type: application/xml; charset=utf-8",
+                                                 "TE: chunked, trailers", "CIMOperation: MethodCall",
+                                                 "CIMMethod: EnumerateInstances", "CIMObject: root%2Fcimv2"};
+    return fields;
+}
+
+std::vector<std::string> inventoryRequests() {
+    std::vector<std::string> requests;
+    for (const std::string& body : inventoryRequestBodies())
+        requests.push_back(mlnx_cimsim::testing::buildRequest("POST", "/cimom", body, enumerationHeaderFields()));
+    return requests;
+}
+
 const std::vector<std::string>& inventoryClasses() {
     static const std::vector<std::string> classes{"MLNX_PCIDevice", "MLNX_IBPort", "MLNX_EthernetPort",
                                                   "MLNX_FirmwareIdentity", "MLNX_SoftwareIdentity"};

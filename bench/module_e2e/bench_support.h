@@ -48,4 +48,11 @@ void reportServerCounters(benchmark::State& state, const mlnx_cimsim::testing::C
 // The five inventory classes, in the order a script would enumerate them.
 const std::vector<std::string>& inventoryClasses();
 
+// The CIM-XML bodies of GetStructuredInfo's five enumerations, as the module
+// makes them (qualifiers on every class but the PCI functions), the header
+// fields that go with them, and the whole HTTP requests.
+std::vector<std::string> inventoryRequestBodies();
+const std::vector<std::string>& enumerationHeaderFields();
+std::vector<std::string> inventoryRequests();
+
 }  // namespace quillet_bench
