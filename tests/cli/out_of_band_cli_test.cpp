@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "cimsim/cimsim_process.h"
+#include "cimsim/unused_port.h"
 #include "tool_run.h"
 
 namespace cli_test {
@@ -75,7 +76,7 @@ TEST_F(OutOfBandCommand, SslConnection)
 TEST_F(OutOfBandCommand, ServerThatIsDownGivesStatusOne)
 {
     const ToolRun run = RunTool({"identities", "--host", "127.0.0.1", "--port",
-                                 std::to_string(UnusedLoopbackPort()), "--json"});
+                                 std::to_string(mlnx_cimsim::testing::unusedLoopbackPort()), "--json"});
     EXPECT_EQ(run.exitCode, 1) << run.Describe();
     EXPECT_EQ(run.Json().at("status"), 1);
     EXPECT_NE(run.err.find("[1] Failed to connect remote cimserver with the reason: "), std::string::npos)

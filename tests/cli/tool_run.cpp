@@ -1,7 +1,6 @@
 #include "tool_run.h"
 
 #include <gtest/gtest.h>
-#include <netinet/in.h>
 #include <poll.h>
 #include <signal.h>
 #include <sys/socket.h>
@@ -132,22 +131,6 @@ std::string TempDirectory::WriteFile(const std::string& name, const std::string&
     const std::string path = m_path_ + "/" + name;
     std::ofstream(path, std::ios::binary) << content;
     return path;
-}
-
-uint16_t UnusedLoopbackPort()
-{
-    const int fd = socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    address.sin_port = 0;
-    socklen_t length = sizeof address;
-    if (bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
-        getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
-        ADD_FAILURE() << "cannot reserve a loopback port: " << std::strerror(errno);
-    }
-    close(fd);
-    return ntohs(address.sin_port);
 }
 
 }  // namespace cli_test

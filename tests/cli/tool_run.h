@@ -46,7 +46,4 @@ private:
     std::string m_path_;
 };
 
-// A loopback TCP port that nothing listens on (bound once, then released).
-uint16_t UnusedLoopbackPort();
-
 }  // namespace cli_test

@@ -1,16 +1,13 @@
 // Raw data through the exported class: in-band it runs the fake tools,
 // out-of-band it refuses. No CIM server listens: the in-band object's
 // connection attempts fail at once and their pauses are only counted.
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
+#include "cimsim/unused_port.h"
 #include "fake_tools_tree.h"
 #include "log.h"
 #include "mellanox.h"
@@ -23,26 +20,8 @@ using Quillet::LogCapture;
 using Quillet::Mellanox::Mellanox;
 using Quillet::QuilletIHV::RawData_;
 using QuilletTest::ScopedEnvironment;
+using mlnx_cimsim::testing::unusedLoopbackPort;
 using Strings = std::vector<std::string>;
-
-// A loopback port nobody listens on: bound and released again.
-uint16_t UnusedLoopbackPort()
-{
-    const int probe = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t length = sizeof address;
-    uint16_t port = 0;
-    if (probe >= 0 && ::bind(probe, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
-        ::getsockname(probe, reinterpret_cast<sockaddr*>(&address), &length) == 0) {
-        port = ntohs(address.sin_port);
-    }
-    if (probe >= 0) {
-        ::close(probe);
-    }
-    return port;
-}
 
 Strings NamesOf(const std::vector<RawData_>& records)
 {
@@ -55,7 +34,7 @@ Strings NamesOf(const std::vector<RawData_>& records)
 
 class ModuleWithoutCimServer : public testing::Test {
 protected:
-    const uint16_t m_port_ = UnusedLoopbackPort();
+    const uint16_t m_port_ = unusedLoopbackPort();
     ScopedEnvironment m_environment_{
         {{"QUILLET_CIMSERVER_LOCAL", "http://127.0.0.1:" + std::to_string(m_port_)},
          {"FAKE_MFT_FIXTURE", QuilletTest::kTwoAdaptersFixture}}};

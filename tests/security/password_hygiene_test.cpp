@@ -3,9 +3,6 @@
 // level 4: it must reach no log line, no exception message, nothing written to
 // standard error and no file written meanwhile (the module writes none).
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
@@ -20,6 +17,7 @@
 #include <vector>
 
 #include "cim_module_support/simulated_cim_server.h"
+#include "cimsim/unused_port.h"
 #include "connection_info.h"
 #include "log.h"
 #include "mellanox.h"
@@ -34,6 +32,7 @@ using cim_module_support::OutOfBandTo;
 using cim_module_support::PasswordFile;
 using cim_module_support::PauseCounter;
 using mlnx_cimsim::testing::CimSimProcess;
+using mlnx_cimsim::testing::unusedLoopbackPort;
 using Quillet::LogCapture;
 using Quillet::Mellanox::Mellanox;
 using namespace security_tests;
@@ -68,23 +67,6 @@ OperationStatuses RunEveryOperation(Mellanox& module)
     std::vector<Quillet::QuilletIHV::RawData_> rawData;
     statuses.rawData = module.GetRawData(rawData, FAKE_MFT_ROOT);
     return statuses;
-}
-
-// A loopback port nobody listens on: bound and released again.
-uint16_t UnusedLoopbackPort()
-{
-    const int probe = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t length = sizeof address;
-    uint16_t port = 0;
-    if (probe >= 0 && ::bind(probe, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
-        ::getsockname(probe, reinterpret_cast<sockaddr*>(&address), &length) == 0) {
-        port = ntohs(address.sin_port);
-    }
-    ::close(probe);
-    return port;
 }
 
 class PasswordHygiene : public testing::Test {
@@ -222,7 +204,7 @@ TEST_F(PasswordHygiene, ClientExceptionsOfEveryFailureKind)
                 fault);
     }
     attempt([&](Pegasus::CIMClient& c) {
-        c.connect("127.0.0.1", UnusedLoopbackPort(), kUser.c_str(), kPassword.c_str());
+        c.connect("127.0.0.1", unusedLoopbackPort(), kUser.c_str(), kPassword.c_str());
     }, "nothing listening");
     EXPECT_EQ(m_exception_messages_.size(), 9u);
 }
