@@ -95,6 +95,13 @@ void decodeIntrinsic(std::string& body, const ResponseContext& context, DecodeCa
     leaveResponse(cursor, "IMETHODRESPONSE");
 }
 
+template <typename OnChild>
+void decodeIntrinsic(std::string& body, const ResponseContext& context, OnChild onChild)
+{
+    DecodeCache cache;
+    decodeIntrinsic(body, context, cache, onChild);
+}
+
 }  // namespace
 
 Array<CIMInstance> decodeEnumerateInstancesResponse(std::string& body, const ResponseContext& context)
@@ -113,8 +120,8 @@ Array<CIMInstance> decodeEnumerateInstancesResponse(std::string& body, const Res
     }
 
     // The envelope without the instances first: it says whether the
-    // response answers this request at all. Then one instance at a time,
-    // so that only one instance's tree exists at once.
+    // response answers this request at all. Then the instances, a run of
+    // them at a time, so that only one run's tree exists at once.
     const std::size_t instancesBegin = segments->front().begin;
     const std::size_t instancesEnd = segments->back().end;
     std::string envelope;
@@ -153,8 +160,7 @@ CIMInstance decodeGetInstanceResponse(std::string& body, const ResponseContext& 
 {
     CIMInstance instance;
     bool found = false;
-    DecodeCache cache;
-    decodeIntrinsic(body, context, cache, [&](XmlCursor& cursor) {
+    decodeIntrinsic(body, context, [&](XmlCursor& cursor) {
         if (!cursor.atStart("INSTANCE") || found)
             cursor.unexpected("one <INSTANCE>");
         instance = readInstance(cursor);
@@ -169,8 +175,7 @@ Array<CIMObjectPath> decodeEnumerateInstanceNamesResponse(std::string& body,
                                                           const ResponseContext& context)
 {
     Array<CIMObjectPath> names;
-    DecodeCache cache;
-    decodeIntrinsic(body, context, cache, [&](XmlCursor& cursor) {
+    decodeIntrinsic(body, context, [&](XmlCursor& cursor) {
         if (!cursor.atStart("INSTANCENAME"))
             cursor.unexpected("<INSTANCENAME>");
         names.append(readInstanceName(cursor));
@@ -181,8 +186,7 @@ Array<CIMObjectPath> decodeEnumerateInstanceNamesResponse(std::string& body,
 Array<CIMObject> decodeObjectsWithPathResponse(std::string& body, const ResponseContext& context)
 {
     Array<CIMObject> objects;
-    DecodeCache cache;
-    decodeIntrinsic(body, context, cache, [&](XmlCursor& cursor) {
+    decodeIntrinsic(body, context, [&](XmlCursor& cursor) {
         if (!cursor.atStart("VALUE.OBJECTWITHPATH") && !cursor.atStart("VALUE.INSTANCEWITHPATH"))
             cursor.unexpected("<VALUE.OBJECTWITHPATH>");
         objects.append(CIMObject(readInstanceWithPath(cursor)));
