@@ -90,7 +90,7 @@ Subcommands AddSubcommands(CLI::App& app, ToolOptions& options)
     commands.rawdata
         ->add_option("--root", options.rootDirectory,
                      "directory below which utilities/mellanox/WinMFT/ holds the tools (default: the module's "
-                     "directory; with --simulate: the fake tools of the build)")
+                     "directory; with --simulate: the bundled fake tools)")
         ->check(CLI::ExistingDirectory);
     commands.rawdata->add_option("--out", options.outDirectory,
                                  "also write each record's content to DIR/<record name>");

@@ -71,7 +71,13 @@ std::string ModuleSession::RawDataRoot(const ToolOptions& options) const
     if (!options.rootDirectory.empty() || !options.simulate) {
         return options.rootDirectory;
     }
-    return std::filesystem::path(ExecutableDirectory() + "../fake-root").lexically_normal().string();
+    // The build tree keeps the fake tools in <build>/fake-root beside bin/;
+    // an installed copy, where `cmake --install` put them.
+    const std::string fromBuild = ExecutableDirectory() + "../fake-root";
+    const std::string fromInstall = ExecutableDirectory() + QUILLET_MELLANOX_FAKE_ROOT_FROM_BINDIR;
+    std::error_code error;
+    const std::string& chosen = std::filesystem::is_directory(fromBuild, error) ? fromBuild : fromInstall;
+    return std::filesystem::path(chosen).lexically_normal().string();
 }
 
 }  // namespace Quillet::Cli

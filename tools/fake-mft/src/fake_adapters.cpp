@@ -1,9 +1,12 @@
 #include "fake_adapters.h"
 
 #include <fstream>
+#include <sstream>
 #include <stdexcept>
 
 #include <nlohmann/json.hpp>
+
+#include "default_fixture.h"
 
 namespace FakeMft {
 namespace {
@@ -39,16 +42,10 @@ FakeAdapter AdapterFrom(const nlohmann::json& entry)
     return adapter;
 }
 
-}  // namespace
-
-std::vector<FakeAdapter> LoadAdapters(const std::string& fixturePath)
+std::vector<FakeAdapter> AdaptersOf(std::istream& text, const std::string& fixtureName)
 {
-    std::ifstream file(fixturePath);
-    if (!file) {
-        throw std::runtime_error("cannot open fixture " + fixturePath);
-    }
     try {
-        const nlohmann::json fixture = nlohmann::json::parse(file);
+        const nlohmann::json fixture = nlohmann::json::parse(text);
         const auto adapters = fixture.find("adapters");
         if (adapters == fixture.end() || !adapters->is_array()) {
             throw std::runtime_error("no \"adapters\" array");
@@ -59,8 +56,23 @@ std::vector<FakeAdapter> LoadAdapters(const std::string& fixturePath)
         }
         return result;
     } catch (const std::exception& error) {
-        throw std::runtime_error("fixture " + fixturePath + ": " + error.what());
+        throw std::runtime_error("fixture " + fixtureName + ": " + error.what());
     }
+}
+
+}  // namespace
+
+std::vector<FakeAdapter> LoadAdapters(const std::string& fixturePath)
+{
+    if (fixturePath.empty()) {
+        std::istringstream builtIn(DefaultFixtureJson());
+        return AdaptersOf(builtIn, "(built-in default)");
+    }
+    std::ifstream file(fixturePath);
+    if (!file) {
+        throw std::runtime_error("cannot open fixture " + fixturePath);
+    }
+    return AdaptersOf(file, fixturePath);
 }
 
 const FakeAdapter* FindAdapter(const std::vector<FakeAdapter>& adapters, const std::string& device)

@@ -18,8 +18,9 @@ struct FakeAdapter {
     std::string baseMac;
 };
 
-// Reads the "adapters" array of a fixture file; throws std::runtime_error
-// naming the file and what is wrong with it.
+// Reads the "adapters" array of a fixture file (an empty path: the built-in
+// default fixture); throws std::runtime_error naming the file and what is
+// wrong with it.
 std::vector<FakeAdapter> LoadAdapters(const std::string& fixturePath);
 
 // The adapter whose device name is `device`, or null.

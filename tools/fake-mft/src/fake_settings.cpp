@@ -59,9 +59,6 @@ FakeSettings FakeSettings::FromEnvironment()
 {
     FakeSettings settings;
     settings.fixturePath = Variable("FAKE_MFT_FIXTURE");
-    if (settings.fixturePath.empty()) {
-        settings.fixturePath = FAKE_MFT_DEFAULT_FIXTURE;
-    }
     settings.crlf = FlagVariable("FAKE_MFT_CRLF");
     settings.statusExitCode = NumberVariable("FAKE_MFT_STATUS_EXIT", 0);
     settings.noDevices = FlagVariable("FAKE_MFT_NO_DEVICES");
