@@ -71,6 +71,9 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS ON)
 set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS_POLICY ">=")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
+# The loader's cache is refreshed through dpkg's trigger. (CPack also writes
+# postinst and postrm scripts that run ldconfig: redundant, harmless.)
+set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${quillet_package_dir}/triggers)
 set(CPACK_STRIP_FILES ON)
 # The prefix the tree was configured with is the one packaged (/usr for a
 # Debian package), so installed paths agree with the pkg-config file.
