@@ -16,6 +16,9 @@ fi
 if [[ "${QUILLET_WITH_FUZZ:-0}" == 1 ]]; then
   packages+=(clang libclang-rt-14-dev)
 fi
+if [[ "${QUILLET_WITH_PACKAGING:-0}" == 1 ]]; then
+  packages+=(lintian)
+fi
 
 as_root=()
 if [[ "$(id -u)" != 0 ]]; then
