@@ -2,6 +2,7 @@
 // samples that a later run carries over read back from it.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
