@@ -122,6 +122,9 @@ void CheckCombinations(const ToolOptions& options, bool portGiven)
     if (fleet && options.operation != Operation::Inventory && options.operation != Operation::Metrics) {
         refuse("--hosts works with the inventory and metrics operations only");
     }
+    if (options.json && options.operation == Operation::Metrics) {
+        refuse("--json does not apply to metrics: it prints Prometheus's text format");
+    }
     if (options.outOfBand && !options.simulate && options.host.empty() && !fleet) {
         refuse("--oob needs --host HOST (or --simulate to use the simulated server)");
     }
