@@ -29,11 +29,11 @@ TEST(CommandLine, UserWithoutPasswordAndNoTerminalToAsk)
     EXPECT_NE(run.err.find("--password-file"), std::string::npos) << run.err;
 }
 
-TEST(CommandLine, HostsFileServesTheInventoryOnly)
+TEST(CommandLine, HostsFileServesTheInventoryAndMetricsOnly)
 {
     const ToolRun run = RunTool({"identities", "--hosts", "/dev/null"});
     EXPECT_EQ(run.exitCode, kUsageError) << run.Describe();
-    EXPECT_NE(run.err.find("--hosts works with the inventory operation only"), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find("--hosts works with the inventory and metrics operations only"), std::string::npos) << run.err;
 }
 
 TEST(CommandLine, UnreadablePasswordFileNamesIt)

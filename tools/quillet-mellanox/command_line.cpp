@@ -21,7 +21,8 @@ const char kFooter[] =
     "  quillet-mellanox identities --host cim.example.net --user admin --password-file ~/.cimpw --ssl\n"
     "  quillet-mellanox inventory --hosts fleet.txt -j 8 --user admin --password-file ~/.cimpw --json\n"
     "  quillet-mellanox diag run 'MLNX_PCIeLinkTest|0000:03:00.0' --simulate\n"
-    "  quillet-mellanox rawdata --root /opt/quillet --out ./service-data";
+    "  quillet-mellanox rawdata --root /opt/quillet --out ./service-data\n"
+    "  quillet-mellanox metrics --textfile /var/lib/prometheus/node-exporter/quillet_mellanox.prom";
 
 struct Subcommands {
     CLI::App* inventory;
@@ -29,6 +30,7 @@ struct Subcommands {
     CLI::App* diagList;
     CLI::App* diagRun;
     CLI::App* rawdata;
+    CLI::App* metrics;
 };
 
 // Options shared by every operation; they may stand before or after the
@@ -94,6 +96,11 @@ Subcommands AddSubcommands(CLI::App& app, ToolOptions& options)
         ->check(CLI::ExistingDirectory);
     commands.rawdata->add_option("--out", options.outDirectory,
                                  "also write each record's content to DIR/<record name>");
+
+    commands.metrics = app.add_subcommand(
+        "metrics", "the adapters' health in Prometheus's text format (GetStructuredInfo, GetSoftwareIdentities)");
+    commands.metrics->add_option("--textfile", options.textfile,
+                                 "write it over this file in one step, for node_exporter's textfile collector");
     return commands;
 }
 
@@ -103,6 +110,7 @@ Operation ChosenOperation(const Subcommands& commands)
     if (commands.diagList->parsed()) return Operation::DiagList;
     if (commands.diagRun->parsed()) return Operation::DiagRun;
     if (commands.rawdata->parsed()) return Operation::RawData;
+    if (commands.metrics->parsed()) return Operation::Metrics;
     return Operation::Inventory;
 }
 
@@ -111,8 +119,11 @@ void CheckCombinations(const ToolOptions& options, bool portGiven)
 {
     auto refuse = [](const std::string& message) { throw ToolError(ToolExit::Usage, message); };
     const bool fleet = !options.hostsFile.empty();
-    if (fleet && options.operation != Operation::Inventory) {
-        refuse("--hosts works with the inventory operation only");
+    if (fleet && options.operation != Operation::Inventory && options.operation != Operation::Metrics) {
+        refuse("--hosts works with the inventory and metrics operations only");
+    }
+    if (options.json && options.operation == Operation::Metrics) {
+        refuse("--json does not apply to metrics: it prints Prometheus's text format");
     }
     if (options.outOfBand && !options.simulate && options.host.empty() && !fleet) {
         refuse("--oob needs --host HOST (or --simulate to use the simulated server)");

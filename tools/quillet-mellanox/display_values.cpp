@@ -2,6 +2,7 @@
 
 #include <cctype>
 #include <cstdio>
+#include <optional>
 
 namespace Quillet::Cli {
 namespace {
@@ -51,7 +52,31 @@ std::string NameOfCode(const CodeName (&names)[N], const std::string& code)
     return code;
 }
 
+// The inverse of NameOfCode: a code, or the name of one, to the code.
+template <size_t N>
+std::optional<unsigned int> CodeOfText(const CodeName (&names)[N], const std::string& text)
+{
+    for (const CodeName& entry : names) {
+        if (text == entry.name || (IsDecimal(text) && std::stoull(text) == entry.code)) {
+            return entry.code;
+        }
+    }
+    return std::nullopt;
+}
+
 }  // namespace
+
+std::optional<unsigned int> HealthStateCode(const std::string& text)
+{
+    return CodeOfText(kHealthStates, text);
+}
+
+std::optional<unsigned int> OperationalStatusCode(const std::string& text)
+{
+    // An array of codes comes blank-separated, the main one first; names may hold blanks.
+    const std::string first = text.substr(0, text.find(' '));
+    return CodeOfText(kOperationalStatuses, IsDecimal(first) ? first : text);
+}
 
 std::string HealthStateText(const std::string& code)
 {

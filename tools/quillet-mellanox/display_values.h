@@ -1,4 +1,5 @@
 #pragma once
+#include <optional>
 #include <string>
 
 #include "structured_info.h"
@@ -25,6 +26,15 @@ std::string CimDate(const std::string& datetime);
 
 // CIM HealthState code -> its name ("5" -> "OK", "10" -> "Degraded/Warning").
 std::string HealthStateText(const std::string& code);
+
+// The HealthState code of a code or a name ("10" or "Degraded/Warning" -> 10);
+// nothing for other texts.
+std::optional<unsigned int> HealthStateCode(const std::string& text);
+
+// The first CIM OperationalStatus code of the module's text: blank-separated
+// codes ("3 32768" -> 3) or the name of one code ("Stopped" -> 10); nothing
+// for other texts, vendor codes included.
+std::optional<unsigned int> OperationalStatusCode(const std::string& text);
 
 // CIM OperationalStatus codes, blank-separated as the module renders an
 // array -> their names joined by ", ", vendor-specific codes left out

@@ -6,6 +6,7 @@
 #include "command_line.h"
 #include "fleet_inventory.h"
 #include "log_forwarding.h"
+#include "metrics_command.h"
 #include "module_session.h"
 #include "operations.h"
 #include "tool_error.h"
@@ -15,6 +16,9 @@ namespace {
 int Run(const Quillet::Cli::ToolOptions& options)
 {
     Quillet::Cli::LogForwarding log(options.logLevel);
+    if (options.operation == Quillet::Cli::Operation::Metrics) {
+        return Quillet::Cli::RunMetrics(options, log, std::cout);
+    }
     if (!options.hostsFile.empty()) {
         return Quillet::Cli::RunFleetInventory(options, log, std::cout);
     }

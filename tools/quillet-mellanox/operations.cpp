@@ -126,6 +126,8 @@ int RunOperation(ModuleSession& session, const ToolOptions& options, LogForwardi
         return DiagnosticRun(session.Module(), options, log, printer);
     case Operation::RawData:
         return RawData(session, options, printer);
+    case Operation::Metrics:
+        break;  // RunMetrics: it builds its own module objects
     }
     return 1;
 }

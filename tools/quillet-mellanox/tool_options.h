@@ -4,7 +4,7 @@
 
 namespace Quillet::Cli {
 
-enum class Operation { Inventory, Identities, DiagList, DiagRun, RawData };
+enum class Operation { Inventory, Identities, DiagList, DiagRun, RawData, Metrics };
 
 // Everything the command line asked for, after parsing and checking.
 struct ToolOptions {
@@ -12,6 +12,7 @@ struct ToolOptions {
     std::string diagnosticName;      // diag run NAME
     std::string rootDirectory;       // rawdata --root (empty: the module's own directory)
     std::string outDirectory;        // rawdata --out (empty: no files written)
+    std::string textfile;            // metrics --textfile (empty: standard output)
 
     // Where the module connects: in-band unless outOfBand.
     bool outOfBand = false;
