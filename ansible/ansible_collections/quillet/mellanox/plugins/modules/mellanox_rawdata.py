@@ -103,6 +103,7 @@ def main():
     module = AnsibleModule(
         argument_spec=dict(tool_argument_spec(), root=dict(type='path'), dest=dict(type='path'),
                            fetch_dest=dict(type='path')),
+        mutually_exclusive=[('dest', 'fetch_dest')],
         supports_check_mode=True)
     runner = ToolRunner(module)
     if module.check_mode:

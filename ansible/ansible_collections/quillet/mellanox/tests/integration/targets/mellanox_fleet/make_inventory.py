@@ -1,0 +1,72 @@
+#!/usr/bin/env python3
+"""Prints the fleet's inventory (JSON, which Ansible reads as YAML).
+
+Arguments: the work folder that runme.sh filled (NAME.port per simulator, the
+password files) and the closed loopback ports that stand for servers that are down.
+50 hosts: three down, one with a wrong password, three that are also in-band
+nodes, the rest spread over the five out-of-band simulators.
+"""
+
+import json
+import os
+import sys
+
+HOSTS = 50
+LIVE_SIMULATORS = ['plain', 'eight', 'secured', 'tls', 'tls_secured']
+SECURED = {'secured', 'tls_secured'}
+TLS = {'tls', 'tls_secured'}
+INBAND_NODES = ['a', 'b', 'c']
+
+
+def read(work, name):
+    with open(os.path.join(work, name)) as f:
+        return f.read().strip()
+
+
+def server_vars(work, simulator, password):
+    variables = {'sim': simulator, 'cim_port': int(read(work, simulator + '.port'))}
+    if simulator in SECURED:
+        variables.update(cim_user='admin', cim_password=password)
+    if simulator in TLS:
+        variables['cim_ssl'] = True
+    return variables
+
+
+def main():
+    work, closed_ports = sys.argv[1], [int(p) for p in sys.argv[2:]]
+    password = read(work, 'password')
+    hosts = {}
+    names = ['fleet-%02d' % n for n in range(1, HOSTS + 1)]
+    rest = iter(names)
+    for port in closed_ports:
+        hosts[next(rest)] = {'cim_port': port, 'expect_failure': 'refused'}
+    wrong = server_vars(work, 'secured', password)
+    wrong.update(cim_password=read(work, 'wrong-password'), expect_failure='authentication')
+    del wrong['sim']
+    hosts[next(rest)] = wrong
+    inband = {}
+    for node in INBAND_NODES:
+        name = next(rest)
+        hosts[name] = server_vars(work, 'plain', password)
+        inband[name] = {'inband_url': 'http://127.0.0.1:%s' % read(work, 'inband_%s.port' % node)}
+    for index, name in enumerate(rest):
+        hosts[name] = server_vars(work, LIVE_SIMULATORS[index % len(LIVE_SIMULATORS)], password)
+    inventory = {
+        'all': {
+            'vars': {
+                'ansible_connection': 'local',
+                'ansible_python_interpreter': '/usr/bin/python3',
+                'cim_host': '127.0.0.1',
+                'expected_dir': os.path.join(work, 'expected'),
+            },
+            'children': {
+                'fleet': {'hosts': hosts},
+                'inband': {'hosts': inband},
+            },
+        },
+    }
+    json.dump(inventory, sys.stdout, indent=2)
+
+
+if __name__ == '__main__':
+    main()
