@@ -33,11 +33,13 @@ sanity)
     need_python_module pycodestyle python3-pycodestyle
     need_python_module voluptuous python3-voluptuous
     need_python_module venv python3-venv
-    # ansible-test writes its results below the collection: run it on a copy.
+    # ansible-test writes its results below the collection: run it on a copy, in a
+    # repository of its own since the enclosing one (if any) ignores the build folder.
     copy="$work/ansible_collections/quillet/mellanox"
     mkdir -p "$copy"
     (cd "$collection" && tar --exclude=./tests/output --exclude=__pycache__ -cf - .) | tar -xf - -C "$copy"
     cd "$copy"
+    git init -q . && git add -A
     python_version="$(/usr/bin/python3 -c 'import sys; print("%d.%d" % sys.version_info[:2])')"
     /usr/bin/python3 "$here/ansible_test_offline.py" sanity --python "$python_version" --color no
     ;;

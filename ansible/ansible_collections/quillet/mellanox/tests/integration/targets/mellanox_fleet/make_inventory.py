@@ -1,4 +1,3 @@
-#!/usr/bin/env python3
 """Prints the fleet's inventory (JSON, which Ansible reads as YAML).
 
 Arguments: the work folder that runme.sh filled (NAME.port per simulator, the

@@ -32,7 +32,8 @@ trap cleanup EXIT
 mkdir -p "$work/home" "$work/tmp"
 export HOME="$work/home" TMPDIR="$work/tmp" LC_ALL=C.UTF-8
 export ANSIBLE_COLLECTIONS_PATH="${ANSIBLE_COLLECTIONS_PATH:-$collections_root}"
-export ANSIBLE_LOCAL_TEMP="$work/tmp" ANSIBLE_HOST_KEY_CHECKING=false ANSIBLE_RETRY_FILES_ENABLED=false
+export ANSIBLE_LOCAL_TEMP="$work/tmp/local" ANSIBLE_REMOTE_TMP="$work/tmp/remote"
+export ANSIBLE_HOST_KEY_CHECKING=false ANSIBLE_RETRY_FILES_ENABLED=false
 export ANSIBLE_PYTHON_INTERPRETER=/usr/bin/python3 ANSIBLE_NOCOLOR=1
 
 password="fleet-Pw-7q2z"   # appears nowhere in the inventory data, so no_log masks nothing else
@@ -70,7 +71,7 @@ for node in a b c; do
 done
 
 # Down servers: loopback ports that nothing listens on.
-closed_ports="$(python3 -c '
+read -r -a closed_ports <<<"$(python3 -c '
 import socket
 sockets = [socket.socket() for _ in range(3)]
 for s in sockets:
@@ -91,7 +92,7 @@ expect secured --user admin --password-file "$work/password"
 expect tls --ssl
 expect tls_secured --ssl --user admin --password-file "$work/password"
 
-python3 "$here/make_inventory.py" "$work" $closed_ports >"$work/inventory.yml"
+python3 "$here/make_inventory.py" "$work" "${closed_ports[@]}" >"$work/inventory.yml"
 
 run_playbook() {  # run_playbook LOG [ANSIBLE-PLAYBOOK ARGS...]
     local log="$1"

@@ -80,14 +80,16 @@ class ConnectionArgumentsTest(unittest.TestCase):
         self.assertEqual(self.asked, [], 'the tool is probed only for options that were asked for')
 
     def test_newer_options_are_passed_when_the_tool_knows_them(self):
-        words, _, warnings = connection_arguments(
+        words, stdin, warnings = connection_arguments(
             dict(host='h', ssl=True, verify_cert='/etc/ca.pem', connect_timeout=2),
             self.tool_knowing('--verify-cert', '--connect-timeout'))
+        self.assertIsNone(stdin)
         self.assertEqual(words, ['--host', 'h', '--ssl', '--verify-cert', '/etc/ca.pem', '--connect-timeout', '2'])
         self.assertEqual(warnings, [])
 
     def test_an_older_tool_ignores_the_time_out_with_a_warning_but_never_skips_verification(self):
-        words, _, warnings = connection_arguments(dict(host='h', connect_timeout=2), self.tool_knowing())
+        words, stdin, warnings = connection_arguments(dict(host='h', connect_timeout=2), self.tool_knowing())
+        self.assertIsNone(stdin)
         self.assertEqual(words, ['--host', 'h'])
         self.assertEqual(len(warnings), 1)
         self.assertIn('connect_timeout is ignored', warnings[0])

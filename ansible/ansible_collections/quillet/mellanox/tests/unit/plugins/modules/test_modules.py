@@ -109,8 +109,9 @@ class DiagnosticOutcomeTest(unittest.TestCase):
         self.assertFalse(outcome['changed'])
         self.assertIn('no diagnostic named NOPE', outcome['msg'])
         # A tool that says why is believed.
-        outcome, _ = mellanox_diagnostic.run_outcome(
+        outcome, failed = mellanox_diagnostic.run_outcome(
             'NOPE', {'status': 1, 'record': self.record(0, ''), 'error': {'kind': 'usage', 'message': 'see diag list'}}, 64, '')
+        self.assertTrue(failed)
         self.assertEqual(outcome['error'], {'kind': 'usage', 'message': 'see diag list'})
         self.assertFalse(outcome['changed'])
 
