@@ -38,6 +38,16 @@ if [[ -e "$work/node-cache" ]]; then
     exit 1
 fi
 
+# With the file already on the node, apt examines it in check mode and installs nothing.
+installed() { dpkg-query -W -f='${Status} ${Version}' quillet-mellanox 2>/dev/null || true; }
+before="$(installed)"
+mkdir -p "$work/node-cache"
+cp "$work/deb/quillet-mellanox_0.1.0_amd64.deb" "$work/node-cache/"
+run_role "$work/role-present.log" "$work/deb" || { cat "$work/role-present.log"; exit 1; }
+grep -A1 'Install the package and its dependencies' "$work/role-present.log" | grep -Eq '^(changed|ok): ' \
+    || { cat "$work/role-present.log"; exit 1; }
+[[ "$(installed)" == "$before" ]] || { echo "check mode changed the installed package" >&2; exit 1; }
+
 if run_role "$work/role-missing.log" "$work/nowhere"; then
     echo "the role went on without a package file" >&2
     exit 1

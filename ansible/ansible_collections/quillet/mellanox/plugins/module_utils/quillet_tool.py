@@ -100,7 +100,7 @@ def describe_target(params):
     if host is None:
         return 'the in-band CIM server of this node'
     port = params.get('port') or (5989 if params.get('ssl') else 5988)
-    return '%s:%d' % (host, port)
+    return ('[%s]:%d' if ':' in host else '%s:%d') % (host, port)
 
 
 def connection_arguments(params, supports_option):

@@ -1,9 +1,11 @@
 """Prints the fleet's inventory (JSON, which Ansible reads as YAML).
 
 Arguments: the work folder that runme.sh filled (NAME.port per simulator, the
-password files) and the closed loopback ports that stand for servers that are down.
+password files, the TLS simulators' certificates), "yes" when the tool can verify
+certificates, and the closed loopback ports that stand for servers that are down.
 50 hosts: three down, one with a wrong password, three that are also in-band
-nodes, the rest spread over the five out-of-band simulators.
+nodes, the rest spread over the five out-of-band simulators; with "yes", two of
+those verify the TLS simulator's certificate, against its own and another one.
 """
 
 import json
@@ -32,7 +34,7 @@ def server_vars(work, simulator, password):
 
 
 def main():
-    work, closed_ports = sys.argv[1], [int(p) for p in sys.argv[2:]]
+    work, verify, closed_ports = sys.argv[1], sys.argv[2] == 'yes', [int(p) for p in sys.argv[3:]]
     password = read(work, 'password')
     hosts = {}
     names = ['fleet-%02d' % n for n in range(1, HOSTS + 1)]
@@ -48,6 +50,12 @@ def main():
         name = next(rest)
         hosts[name] = server_vars(work, 'plain', password)
         inband[name] = {'inband_url': 'http://127.0.0.1:%s' % read(work, 'inband_%s.port' % node)}
+    if verify:
+        hosts[next(rest)] = dict(server_vars(work, 'tls', password), cim_verify_cert=os.path.join(work, 'tls.pem'))
+        rejected = dict(server_vars(work, 'tls', password), expect_failure='tls',
+                        cim_verify_cert=os.path.join(work, 'tls_secured.pem'))
+        del rejected['sim']
+        hosts[next(rest)] = rejected
     for index, name in enumerate(rest):
         hosts[name] = server_vars(work, LIVE_SIMULATORS[index % len(LIVE_SIMULATORS)], password)
     inventory = {

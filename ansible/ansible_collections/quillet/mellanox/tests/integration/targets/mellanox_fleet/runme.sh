@@ -63,8 +63,9 @@ start_simulator() {
 start_simulator plain
 start_simulator eight --fixture "$work/eight.json"
 start_simulator secured --user admin --password-file "$work/password"
-start_simulator tls --https
-start_simulator tls_secured --https --fixture "$work/three.json" --user admin --password-file "$work/password"
+start_simulator tls --https --cert-out "$work/tls.pem"
+start_simulator tls_secured --https --fixture "$work/three.json" --user admin --password-file "$work/password" \
+    --cert-out "$work/tls_secured.pem"
 # In-band nodes: one simulator each, since an in-band run starts and stops the provider module.
 for node in a b c; do
     start_simulator "inband_$node" --provider-stopped
@@ -92,7 +93,12 @@ expect secured --user admin --password-file "$work/password"
 expect tls --ssl
 expect tls_secured --ssl --user admin --password-file "$work/password"
 
-python3 "$here/make_inventory.py" "$work" "${closed_ports[@]}" >"$work/inventory.yml"
+# A tool that checks certificates gets one host verifying against the right CA and one against another.
+verify=no
+if "$tool" --help 2>&1 | grep -q -- '--verify-cert'; then
+    verify=yes
+fi
+python3 "$here/make_inventory.py" "$work" "$verify" "${closed_ports[@]}" >"$work/inventory.yml"
 
 run_playbook() {  # run_playbook LOG [ANSIBLE-PLAYBOOK ARGS...]
     local log="$1"

@@ -7,7 +7,7 @@ __metaclass__ = type
 import unittest
 
 from ansible_collections.quillet.mellanox.plugins.module_utils.quillet_tool import (
-    connection_arguments, failure_result, out_of_band_problems, parse_document)
+    connection_arguments, describe_target, failure_result, out_of_band_problems, parse_document)
 
 # What the tool writes on stderr for a wrong password and for a server that is down.
 AUTHENTICATION_LOG = (
@@ -98,6 +98,12 @@ class ConnectionArgumentsTest(unittest.TestCase):
 
 
 class FailureResultTest(unittest.TestCase):
+
+    def test_messages_name_the_server_with_its_port(self):
+        self.assertEqual(describe_target(dict(host='cim.example.net')), 'cim.example.net:5988')
+        self.assertEqual(describe_target(dict(host='10.1.1.7', ssl=True)), '10.1.1.7:5989')
+        self.assertEqual(describe_target(dict(host='fd00::7', port=15989)), '[fd00::7]:15989')
+        self.assertEqual(describe_target(dict(host=None)), 'the in-band CIM server of this node')
 
     def test_the_tools_own_error_wins_over_its_log(self):
         document = dict(FAILED_INVENTORY, error={'kind': 'authentication', 'message': 'user "root" rejected'})
