@@ -68,28 +68,31 @@ cat >"$work/inventory-playbook.yml" <<PLAYBOOK
       ignore_errors: true
 PLAYBOOK
 
-seconds() {  # seconds COMMAND...: wall time in seconds, output to $work/last.out
-    local start end
-    start="$(date +%s.%N)"
-    "$@" >"$work/last.out" 2>&1 || true
-    end="$(date +%s.%N)"
-    awk -v a="$start" -v b="$end" 'BEGIN { printf "%.3f\n", b - a }'
+measure() {  # measure COMMAND...: "wall cpu" in seconds (cpu: user + system, children included)
+    /usr/bin/time -f '%e %U %S' -o "$work/time" "$@" >"$work/last.out" 2>&1 || true
+    awk '{ printf "%.3f %.3f\n", $1, $2 + $3 }' "$work/time"
 }
 median() { sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
 
 servers=$((hosts + down))
 echo "$servers servers ($down down) over $simulators simulators with $adapters adapters each, forks/jobs $forks, median of $repetitions"
-playbook_times=() fleet_times=()
+uptime
+: >"$work/playbook.times"
+: >"$work/fleet.times"
 for _ in $(seq "$repetitions"); do
-    playbook_times+=("$(seconds ansible-playbook -i "$work/inventory.yml" --forks "$forks" "$work/inventory-playbook.yml")")
+    measure ansible-playbook -i "$work/inventory.yml" --forks "$forks" "$work/inventory-playbook.yml" >>"$work/playbook.times"
     ok="$(grep -c ': ok=1 ' "$work/last.out" || true)"
-    fleet_times+=("$(seconds "$tool" inventory --hosts "$work/fleet.txt" -j "$forks" --json)")
+    measure "$tool" inventory --hosts "$work/fleet.txt" -j "$forks" --json >>"$work/fleet.times"
     records="$(grep -c '"status":0' "$work/last.out" || true)"
 done
-echo "hosts that succeeded: playbook $ok, quillet-mellanox --hosts $records (of $servers)"
-playbook="$(printf '%s\n' "${playbook_times[@]}" | median)"
-fleet="$(printf '%s\n' "${fleet_times[@]}" | median)"
-printf 'ansible-playbook (mellanox_inventory, forks %s): %.2f s  [%s]\n' "$forks" "$playbook" "${playbook_times[*]}"
-printf 'quillet-mellanox --hosts -j %s:              %.2f s  [%s]\n' "$forks" "$fleet" "${fleet_times[*]}"
-awk -v p="$playbook" -v f="$fleet" -v n="$servers" \
-    'BEGIN { printf "per server: playbook %.0f ms, --hosts %.0f ms; ratio %.1f\n", p * 1000 / n, f * 1000 / n, p / f }'
+uptime
+echo "servers that succeeded: playbook $ok, quillet-mellanox --hosts $records (of $servers)"
+report() {  # report LABEL TIMES: medians of wall and CPU, and per server
+    local wall cpu
+    wall="$(cut -d' ' -f1 "$2" | median)"
+    cpu="$(cut -d' ' -f2 "$2" | median)"
+    awk -v l="$1" -v w="$wall" -v c="$cpu" -v n="$servers" -v runs="$(cut -d' ' -f1 "$2" | tr '\n' ' ')" \
+        'BEGIN { printf "%-44s wall %7.2f s (%5.0f ms per server)  CPU %7.2f s (%5.0f ms per server)  walls: %s\n", l, w, w * 1000 / n, c, c * 1000 / n, runs }'
+}
+report "ansible-playbook, mellanox_inventory, forks $forks" "$work/playbook.times"
+report "quillet-mellanox inventory --hosts -j $forks" "$work/fleet.times"
