@@ -32,7 +32,10 @@ ports=()
 for n in $(seq "$simulators"); do
     "$build_dir/bin/mlnx-cimsim" --port 0 --quiet --fixture "$work/fixture.json" >"$work/sim$n.out" &
     pids+=($!)
-    until grep -q '^listening on' "$work/sim$n.out"; do sleep 0.05; done
+    for _ in $(seq 200); do
+        grep -q '^listening on' "$work/sim$n.out" 2>/dev/null && break
+        sleep 0.05
+    done
     ports+=("$(sed -n 's/^listening on http:\/\/127\.0\.0\.1:\([0-9]*\)$/\1/p' "$work/sim$n.out")")
 done
 read -r -a closed <<<"$(python3 -c "

@@ -9,7 +9,8 @@ packages=(
   libcpp-httplib-dev libcli11-dev
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   sblim-wbemcli valgrind jq
-  ansible-core pylint yamllint python3-pycodestyle python3-voluptuous python3-pytest python3-venv shellcheck
+  ansible-core pylint yamllint python3-pycodestyle python3-voluptuous python3-pytest
+  python3-pytest-xdist python3-pytest-forked python3-venv shellcheck
 )
 if [[ "${QUILLET_WITH_WINDOWS:-0}" == 1 ]]; then
   packages+=(g++-mingw-w64-x86-64 wine wine64)

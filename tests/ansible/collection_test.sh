@@ -18,6 +18,17 @@ need_python_module() {  # need_python_module MODULE PACKAGE
     /usr/bin/python3 -c "import $1" 2>/dev/null || skip "Python module $1 is not installed: apt-get install $2"
 }
 
+# ansible-test writes its results below the collection: it runs on a copy, in a
+# repository of its own since the enclosing one (if any) ignores the build folder.
+enter_copy() {
+    local copy="$work/ansible_collections/quillet/mellanox"
+    mkdir -p "$copy"
+    (cd "$collection" && tar --exclude=./tests/output --exclude=__pycache__ -cf - .) | tar -xf - -C "$copy"
+    cd "$copy"
+    git init -q . && git add -A
+}
+python_version="$(/usr/bin/python3 -c 'import sys; print("%d.%d" % sys.version_info[:2])')"
+
 need ansible-playbook ansible-core
 rm -rf "$work"
 mkdir -p "$work/home" "$work/tmp"
@@ -33,20 +44,16 @@ sanity)
     need_python_module pycodestyle python3-pycodestyle
     need_python_module voluptuous python3-voluptuous
     need_python_module venv python3-venv
-    # ansible-test writes its results below the collection: run it on a copy, in a
-    # repository of its own since the enclosing one (if any) ignores the build folder.
-    copy="$work/ansible_collections/quillet/mellanox"
-    mkdir -p "$copy"
-    (cd "$collection" && tar --exclude=./tests/output --exclude=__pycache__ -cf - .) | tar -xf - -C "$copy"
-    cd "$copy"
-    git init -q . && git add -A
-    python_version="$(/usr/bin/python3 -c 'import sys; print("%d.%d" % sys.version_info[:2])')"
+    enter_copy
     /usr/bin/python3 "$here/ansible_test_offline.py" sanity --python "$python_version" --color no
     ;;
 units)
+    need ansible-test ansible-core
     need_python_module pytest python3-pytest
-    cd "$collection/tests/unit"
-    PYTHONPATH="$(cd "$collection/../../.." && pwd)" /usr/bin/python3 -m pytest -p no:cacheprovider -v .
+    need_python_module xdist python3-pytest-xdist
+    need_python_module pytest_forked python3-pytest-forked
+    enter_copy
+    ansible-test units --python "$python_version" --color no
     ;;
 galaxy)
     need ansible-galaxy ansible-core
