@@ -6,7 +6,8 @@
 #   scripts/bench-ansible.sh [BUILD_DIR]    (default: build; needs bin/quillet-mellanox and bin/mlnx-cimsim)
 # BENCH_HOSTS (50), BENCH_SIMULATORS (5), BENCH_FORKS (10), BENCH_REPETITIONS (3),
 # BENCH_ADAPTERS (adapters per simulated server, 2) change the set-up. BENCH_DOWN=N
-# adds N servers that are down (closed loopback ports) to both runs.
+# adds N servers that are down (closed loopback ports) to both runs. A third run, the
+# same play with ansible.builtin.ping, shows what Ansible itself costs per host.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 build_dir="$(cd "${1:-$root/build}" && pwd)"
@@ -70,10 +71,18 @@ cat >"$work/inventory-playbook.yml" <<PLAYBOOK
         port: "{{ cim_port }}"
       ignore_errors: true
 PLAYBOOK
+# Ansible's own cost of one task per host, for scale: the same play with ping.
+cat >"$work/ping-playbook.yml" <<PLAYBOOK
+- hosts: fleet
+  gather_facts: false
+  tasks:
+    - ansible.builtin.ping:
+PLAYBOOK
 
 measure() {  # measure COMMAND...: "wall cpu" in seconds (cpu: user + system, children included)
     /usr/bin/time -f '%e %U %S' -o "$work/time" "$@" >"$work/last.out" 2>&1 || true
-    awk '{ printf "%.3f %.3f\n", $1, $2 + $3 }' "$work/time"
+    # A command that failed adds a line before the figures.
+    tail -n 1 "$work/time" | awk '{ printf "%.3f %.3f\n", $1, $2 + $3 }'
 }
 median() { sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
 
@@ -82,11 +91,13 @@ echo "$servers servers ($down down) over $simulators simulators with $adapters a
 uptime
 : >"$work/playbook.times"
 : >"$work/fleet.times"
+: >"$work/ping.times"
 for _ in $(seq "$repetitions"); do
     measure ansible-playbook -i "$work/inventory.yml" --forks "$forks" "$work/inventory-playbook.yml" >>"$work/playbook.times"
-    ok="$(grep -c ': ok=1 ' "$work/last.out" || true)"
+    ok="$(grep -c ': ok=1 .* ignored=0 ' "$work/last.out" || true)"
     measure "$tool" inventory --hosts "$work/fleet.txt" -j "$forks" --json >>"$work/fleet.times"
     records="$(grep -c '"status":0' "$work/last.out" || true)"
+    measure ansible-playbook -i "$work/inventory.yml" --forks "$forks" "$work/ping-playbook.yml" >>"$work/ping.times"
 done
 uptime
 echo "servers that succeeded: playbook $ok, quillet-mellanox --hosts $records (of $servers)"
@@ -99,3 +110,4 @@ report() {  # report LABEL TIMES: medians of wall and CPU, and per server
 }
 report "ansible-playbook, mellanox_inventory, forks $forks" "$work/playbook.times"
 report "quillet-mellanox inventory --hosts -j $forks" "$work/fleet.times"
+report "ansible-playbook, ansible.builtin.ping, forks $forks" "$work/ping.times"
