@@ -196,7 +196,7 @@ def failure_result(what, document, rc, stderr):
     """fail_json arguments for a call that did not succeed; what names the call and its target."""
     status = status_of(document, rc)
     reason = failure_reason(document, rc, stderr)
-    if status is not None and (status != 0 or rc in STATUS_TEXTS):
+    if status:
         outcome = 'status %d (%s)' % (status, STATUS_TEXTS.get(status, 'unknown status'))
     else:
         outcome = 'exit code %d (%s)' % (rc, EXIT_TEXTS.get(rc, 'unknown exit code'))

@@ -127,6 +127,9 @@ class FailureResultTest(unittest.TestCase):
         self.assertEqual(result['msg'], 'raw data collection failed with exit code 64 (bad command line): '
                                         '--root: Directory does not exist: /nowhere')
         self.assertIsNone(result['status'])
+        result = failure_result('inventory', {'status': 0, 'pci_devices': []}, 70, 'quillet-mellanox: std::bad_alloc\n')
+        self.assertEqual(result['msg'], 'inventory failed with exit code 70 (unexpected failure inside the tool): '
+                                        'quillet-mellanox: std::bad_alloc')
         result = failure_result('inventory', None, 139, '')
         self.assertEqual(result['msg'], 'inventory failed with exit code 139 (unknown exit code): '
                                         'quillet-mellanox gave no reason (exit code 139)')
