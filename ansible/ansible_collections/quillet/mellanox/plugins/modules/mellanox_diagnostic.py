@@ -112,19 +112,20 @@ RESULT_OK = 2
 
 
 def run_outcome(name, document, rc, stderr):
-    """(changed, exit_json or fail_json arguments, failed) of a "diag run" call."""
+    """(exit_json or fail_json arguments, failed) of a "diag run" call."""
     record = (document or {}).get('record')
     ran = isinstance(record, dict) and record.get('result', RESULT_NOTHING_RAN) != RESULT_NOTHING_RAN
     status = (document or {}).get('status')
     if ran and status == 0 and record.get('result') == RESULT_OK:
         return dict(changed=True, name=name, record=record), False
+    if ran and record.get('completion_state') and record.get('result') != RESULT_OK:
+        # The diagnostic itself ended other than OK: its own outcome is the reason,
+        # whatever status and exit code the tool chose for it.
+        msg = 'diagnostic %s ended with %s (result %d)' % (name, record['completion_state'], record.get('result'))
+        if record.get('completion_record'):
+            msg += ': %s' % record['completion_record']
+        return dict(changed=True, name=name, record=record, status=status, rc=rc, msg=msg), True
     if ran:
-        if status == 0:
-            state = record.get('completion_state') or 'no completion state'
-            msg = 'diagnostic %s ended with %s (result %d)' % (name, state, record.get('result'))
-            if record.get('completion_record'):
-                msg += ': %s' % record['completion_record']
-            return dict(changed=True, name=name, record=record, status=status, rc=rc, msg=msg), True
         failure = failure_result('diagnostic %s on this node' % name, document, rc, stderr)
         failure.update(changed=True, name=name, record=record)
         return failure, True

@@ -93,6 +93,11 @@ class DiagnosticOutcomeTest(unittest.TestCase):
         self.assertTrue(failed)
         self.assertTrue(outcome['changed'])
         self.assertEqual(outcome['msg'], 'diagnostic T|1 ended with Failed (result 5): FAIL: loopback data mismatch')
+        # A tool that also says so through its status and exit code gives the same reason.
+        outcome, failed = mellanox_diagnostic.run_outcome(
+            'T|1', {'status': 1, 'record': self.record(3, 'Warning')}, 1, '')
+        self.assertTrue(failed)
+        self.assertEqual(outcome['msg'], 'diagnostic T|1 ended with Warning (result 3)')
 
     def test_a_run_whose_job_never_finished_reports_the_logged_reason(self):
         record = dict(self.record(1, ''), job_state='Running', percent_complete='40')
