@@ -9,8 +9,14 @@ packages=(
   libcpp-httplib-dev libcli11-dev
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   sblim-wbemcli valgrind jq
-  prometheus prometheus-node-exporter
 )
+# The suites that drive outside programs: Prometheus and node_exporter for the
+# metrics, Ansible and its linters for the collection.
+if [[ "${QUILLET_WITH_INTEGRATION:-0}" == 1 ]]; then
+  packages+=(prometheus prometheus-node-exporter)
+  packages+=(ansible-core pylint yamllint python3-pycodestyle python3-voluptuous python3-pytest
+             python3-pytest-xdist python3-pytest-forked python3-venv shellcheck)
+fi
 if [[ "${QUILLET_WITH_WINDOWS:-0}" == 1 ]]; then
   packages+=(g++-mingw-w64-x86-64 wine wine64)
 fi

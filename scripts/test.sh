@@ -4,7 +4,8 @@
 # builds the Debian package and checks it installed.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
-QUILLET_WITH_WINDOWS=1 QUILLET_WITH_FUZZ=1 QUILLET_WITH_PACKAGING=1 "$root/scripts/install-deps.sh"
+QUILLET_WITH_WINDOWS=1 QUILLET_WITH_FUZZ=1 QUILLET_WITH_PACKAGING=1 QUILLET_WITH_INTEGRATION=1 \
+  "$root/scripts/install-deps.sh"
 
 echo "== native build and tests"
 "$root/scripts/build.sh" "$root/build"

@@ -14,7 +14,7 @@ tool="$bin_dir/quillet-mellanox"
 
 need() {
   if ! command -v "$1" >/dev/null; then
-    echo "SKIPPED: $1 is not installed (Debian package $2; scripts/install-deps.sh installs it)"
+    echo "SKIPPED: $1 is not installed (Debian package $2; QUILLET_WITH_INTEGRATION=1 scripts/install-deps.sh installs it)"
     exit 77
   fi
 }
