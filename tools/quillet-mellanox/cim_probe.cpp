@@ -50,6 +50,12 @@ CimProbeResult ProbeCim(const Quillet::QuilletConnection::ConnectionInfo& connec
         result.blocking = HostFailure{FailureKind::Refused, Text(error.getMessage())};
     } catch (const Pegasus::ConnectionTimeoutException& error) {
         result.blocking = HostFailure{FailureKind::Unreachable, Text(error.getMessage())};
+    } catch (const Pegasus::CIMClientMalformedHTTPException& error) {
+        // A server that resets or breaks off every answer fails the module
+        // the same way, after its pauses between attempts.
+        const std::string message = Text(error.getMessage());
+        const bool reset = message.find("reset") != std::string::npos;
+        result.blocking = HostFailure{reset ? FailureKind::Refused : FailureKind::Failed, message};
     } catch (const Pegasus::CIMException& error) {
         const auto code = error.getCode();
         result.cimError = HostFailure{FailureKind::CimError,

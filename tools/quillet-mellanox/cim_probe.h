@@ -12,7 +12,8 @@ namespace Quillet::Cli {
 // names of the vendor's PCI functions, asked through our CIM client library.
 struct CimProbeResult {
     // A failure that makes the module's own attempt pointless: the connection
-    // reset or closed, the TLS handshake failed, the credentials were rejected.
+    // reset, broken off or timed out, the TLS handshake failed, the
+    // credentials were rejected, an HTTP error.
     std::optional<HostFailure> blocking;
     // A CIM error the server answered with: the module still runs (it reads
     // other classes too), and this names the code should it fail.

@@ -118,6 +118,8 @@ std::string FirmwareVersions(const std::vector<Quillet::QLOptions::SoftwareIdent
 
 std::string SummaryText(const std::vector<const HostResult*>& finished, size_t total, int worst)
 {
+    const size_t failed = static_cast<size_t>(std::count_if(
+        finished.begin(), finished.end(), [](const HostResult* result) { return result->status != 0; }));
     TextTable table({"SERVER", "STATUS", "PCI FUNCTIONS", "PORTS", "FIRMWARE", "REASON"});
     table.SetKeyColumns({"SERVER", "STATUS"});
     table.SetFlexible({"FIRMWARE", "REASON"});
@@ -135,7 +137,11 @@ std::string SummaryText(const std::vector<const HostResult*>& finished, size_t t
     if (!finished.empty()) {
         text += table.Render(2, OutputColumns(STDOUT_FILENO));
     }
-    return text + "\nWorst status " + std::to_string(worst) + ": " + StatusMeaning(worst) + "\n";
+    if (worst == 0) {
+        return text + "\nWorst status 0: success\n";
+    }
+    return text + "\nWorst status " + std::to_string(worst) + ": " + std::to_string(failed) + " of " +
+           std::to_string(finished.size()) + " servers failed (see REASON)\n";
 }
 
 void WriteToTerminal(const std::string& text)

@@ -142,6 +142,8 @@ ConnectedSocket ConnectWithin(const std::string& host, uint16_t port, std::chron
     }
     if (lastError == ECONNREFUSED) {
         failure = {FailureKind::Refused, "connection refused by " + where + " (no CIM server listens there)"};
+    } else if (lastError == ECONNRESET) {
+        failure = {FailureKind::Refused, "connection reset by " + where + " (the server refuses connections)"};
     } else if (lastError == ETIMEDOUT) {
         failure = {FailureKind::Unreachable, "no answer from " + where + " within " + Seconds(timeout)};
     } else {
