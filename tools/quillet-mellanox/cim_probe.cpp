@@ -58,10 +58,14 @@ CimProbeResult ProbeCim(const Quillet::QuilletConnection::ConnectionInfo& connec
         result.blocking = HostFailure{reset ? FailureKind::Refused : FailureKind::Failed, message};
     } catch (const Pegasus::CIMException& error) {
         const auto code = error.getCode();
-        result.cimError = HostFailure{FailureKind::CimError,
-                                      "CIM error " + std::to_string(static_cast<int>(code)) + " (" +
-                                          Pegasus::cimStatusCodeToString(code) + ") on " + kProbedClass + ": " +
-                                          Text(error.getMessage())};
+        const std::string name = Pegasus::cimStatusCodeToString(code);
+        std::string description = Text(error.getMessage());
+        if (description.rfind(name + ": ", 0) == 0) {
+            description.erase(0, name.size() + 2);
+        }
+        result.cimError = HostFailure{FailureKind::CimError, "CIM error " + std::to_string(static_cast<int>(code)) +
+                                                                 " (" + name + ") on " + kProbedClass + ": " +
+                                                                 description};
     } catch (const Pegasus::Exception& error) {
         // Malformed answers and the like: the module meets them itself and
         // its log says more.

@@ -234,6 +234,9 @@ std::string UsageProblem(CLI::App& app, const CLI::ParseError& error)
                "The operations are: " + kOperations;
     }
     const std::string what = error.what();
+    if (what.rfind("--host:", 0) == 0 && what.find("missing") != std::string::npos) {
+        return "--host '' " + HostNameProblem(std::string());
+    }
     if (what.find("subcommand") != std::string::npos && app.got_subcommand("diag")) {
         return "diag needs what to do: diag list, or diag run NAME (see quillet-mellanox diag --help)";
     }

@@ -174,8 +174,7 @@ std::string TextTable::Render(size_t indent, size_t maxWidth) const
         }
     }
     if (!leftOut.empty()) {
-        text += std::string(indent, ' ') + "(left out to fit " + std::to_string(maxWidth) + " columns: " + leftOut +
-                "; see COLUMNS, --json, or pipe the output)\n";
+        text += std::string(indent, ' ') + "(not shown: " + leftOut + ")\n";
     }
     return text;
 }
