@@ -8,6 +8,7 @@
 #include <map>
 #include <sstream>
 
+#include "host_name_check.h"
 #include "tool_error.h"
 
 namespace Quillet::Cli {
@@ -103,6 +104,10 @@ HostList ParseHostList(std::istream& in, const std::string& sourceName, uint16_t
         HostEntry entry;
         if (!ParseEntry(server, defaultPort, entry)) {
             refuse("expected host[:port] with a port from 1 to 65535");
+        }
+        const std::string problem = HostNameProblem(entry.host);
+        if (!problem.empty()) {
+            refuse("the server name '" + entry.host + "' " + problem);
         }
         for (std::string word; words >> word;) {
             if (word.rfind(kUserField, 0) == 0 && word.size() > sizeof kUserField - 1) {
