@@ -144,6 +144,31 @@ TEST_F(FleetInventory, InterruptPrintsTheSummaryOfTheServersFinished)
     EXPECT_EQ(never.stats().requests, 0u);
 }
 
+// On a terminal the counter keeps the last line; a log line erases it first
+// and the counter is drawn again below, so the two never share a line.
+TEST_F(FleetInventory, LogLinesNeverRunIntoTheCounter)
+{
+    CimSimProcess live;
+    CimSimProcess failing;
+    failing.failClass("MLNX_PCIDevice", 1, "provider gone");
+    const std::string hosts = m_temp_.WriteFile("hosts", Loopback(live.port()) + "\n" + Loopback(failing.port()) + "\n");
+    RunSettings terminal;
+    terminal.stderrOnTerminal = true;
+    const ToolRun run = RunTool({"inventory", "--hosts", hosts, "-j", "1"}, terminal);
+    EXPECT_EQ(run.exitCode, 1) << run.Describe();
+    const std::string clearLine = "\r\033[K";
+    const std::string logStart = Loopback(failing.port()) + ": [1] ";
+    size_t logLines = 0;
+    for (size_t at = run.err.find(logStart); at != std::string::npos; at = run.err.find(logStart, at + 1)) {
+        ++logLines;
+        ASSERT_GE(at, clearLine.size());
+        EXPECT_EQ(run.err.substr(at - clearLine.size(), clearLine.size()), clearLine) << run.err;
+    }
+    EXPECT_GT(logLines, 0u) << run.err;
+    EXPECT_NE(run.err.find("inventoried 2 of 2 servers"), std::string::npos) << run.err;
+    EXPECT_EQ(run.err.substr(run.err.size() - clearLine.size()), clearLine) << "the counter is erased at the end";
+}
+
 TEST(FleetHostsFile, BadLinesAreUsageErrorsNamingTheLine)
 {
     TempDirectory temp;

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 #include <poll.h>
+#include <pty.h>
 #include <signal.h>
 #include <sys/socket.h>
 #include <sys/wait.h>
@@ -79,8 +80,13 @@ ToolProcess::ToolProcess(const std::vector<std::string>& arguments, const RunSet
     argv.push_back(nullptr);
 
     int in[2], out[2], err[2];
-    if (pipe(in) != 0 || pipe(out) != 0 || pipe(err) != 0) {
+    if (pipe(in) != 0 || pipe(out) != 0) {
         ADD_FAILURE() << "pipe: " << std::strerror(errno);
+        return;
+    }
+    // err[0] is what we read, err[1] what the child writes to.
+    if (settings.stderrOnTerminal ? openpty(&err[0], &err[1], nullptr, nullptr, nullptr) != 0 : pipe(err) != 0) {
+        ADD_FAILURE() << "stderr channel: " << std::strerror(errno);
         return;
     }
     m_pid_ = fork();

@@ -24,6 +24,7 @@ struct ToolRun {
 struct RunSettings {
     std::map<std::string, std::string> environment;  // added to ours
     std::string input;                                // written to the child's stdin
+    bool stderrOnTerminal = false;                    // stderr is a pseudo-terminal, not a pipe
 };
 
 // Runs the tool with `arguments` (argv[1..]) and waits for it to end.
