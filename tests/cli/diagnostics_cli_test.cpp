@@ -3,11 +3,14 @@
 
 #include <algorithm>
 
+#include "cimsim/cimsim_process.h"
 #include "record_keys.h"
 #include "tool_run.h"
 
 namespace cli_test {
 namespace {
+
+using mlnx_cimsim::testing::CimSimProcess;
 
 std::vector<std::string> ListedNames()
 {
@@ -49,14 +52,45 @@ TEST(DiagCommand, RunOfAListedDiagnosticReportsItsCompletion)
     EXPECT_EQ(run.err.find('\r'), std::string::npos) << run.err;
 }
 
-TEST(DiagCommand, RunOfAnUnknownNameRunsNothing)
+TEST(DiagCommand, RunOfAnUnknownNameRunsNothingAndPointsToTheList)
 {
     const ToolRun run = RunTool({"diag", "run", "NoSuchService|nodevice", "--simulate", "--json"});
-    EXPECT_EQ(run.exitCode, 1) << run.Describe();
+    EXPECT_EQ(run.exitCode, 6) << run.Describe();
     const nlohmann::json document = run.Json();
     EXPECT_EQ(document.at("status"), 1);
     EXPECT_EQ(document.at("record").at("result"), 0);
     EXPECT_EQ(document.at("record").at("completion_state"), "");
+    EXPECT_NE(run.err.find("no diagnostic matches 'NoSuchService|nodevice'; 'quillet-mellanox diag list'"),
+              std::string::npos)
+        << run.err;
+
+    const ToolRun table = RunTool({"diag", "run", "NoSuchService|nodevice", "--simulate"});
+    EXPECT_EQ(table.exitCode, 6) << table.Describe();
+    EXPECT_NE(table.out.find("'quillet-mellanox diag list' shows the names"), std::string::npos) << table.out;
+    EXPECT_EQ(table.out.find("a CIM step failed"), std::string::npos) << table.out;
+}
+
+// A diagnostic that runs to its end with another outcome than OK is a
+// failure for whoever runs it: the exit code says so, stderr says why.
+TEST(DiagCommand, ResultOtherThanOkExitsFive)
+{
+    CimSimProcess server({"--provider-stopped"});
+    RunSettings inBand;
+    inBand.environment["QUILLET_CIMSERVER_LOCAL"] = server.url();
+    const ToolRun list = RunTool({"diag", "list", "--json"}, inBand);
+    ASSERT_EQ(list.exitCode, 0) << list.Describe();
+    const std::string name = list.Json().at("names").at(0);
+
+    for (const std::string state : {"Failed", "Warning"}) {
+        server.control(R"({"next_jobs": [{"completion_state": ")" + state + R"("}]})");
+        const ToolRun run = RunTool({"diag", "run", name}, inBand);
+        EXPECT_EQ(run.exitCode, 5) << run.Describe();
+        EXPECT_NE(run.err.find("diagnostic '" + name + "' ended with result"), std::string::npos) << run.err;
+        EXPECT_NE(run.err.find("completion state '" + state + "'"), std::string::npos) << run.err;
+        EXPECT_NE(run.out.find("Status 0: success"), std::string::npos) << run.out;
+    }
+    server.control(R"({"next_jobs": [{"completion_state": "OK"}]})");
+    EXPECT_EQ(RunTool({"diag", "run", name}, inBand).exitCode, 0);
 }
 
 TEST(DiagCommand, OutOfBandIsRefusedWithStatusFour)

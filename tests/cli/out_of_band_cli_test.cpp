@@ -49,7 +49,7 @@ TEST_F(OutOfBandCommand, PasswordFromStandardInput)
     EXPECT_FALSE(run.Json().at("software_identities").empty());
 }
 
-TEST_F(OutOfBandCommand, WrongPasswordGivesStatusOne)
+TEST_F(OutOfBandCommand, WrongPasswordGivesStatusOneAndSaysSo)
 {
     CimSimProcess server({"--user", kUser, "--password-file", m_password_file_});
     const std::string wrong = m_temp_.WriteFile("wrong", "not the password\n");
@@ -58,7 +58,39 @@ TEST_F(OutOfBandCommand, WrongPasswordGivesStatusOne)
     const nlohmann::json document = run.Json();
     EXPECT_EQ(document.at("status"), 1);
     EXPECT_EQ(document.at("software_identities"), nlohmann::json::array());
-    EXPECT_NE(run.err.find("[1] "), std::string::npos) << "the failure is logged at level 1\n" << run.err;
+    EXPECT_EQ(document.at("error").at("kind"), "authentication_rejected") << document.dump();
+
+    // Tables: the reason on stderr, and no empty tables that read like a server without adapters.
+    std::vector<std::string> arguments = RemoteArguments("inventory", server, wrong);
+    arguments.pop_back();
+    const ToolRun table = RunTool(arguments);
+    EXPECT_EQ(table.exitCode, 1) << table.Describe();
+    EXPECT_TRUE(table.out.empty()) << table.out;
+    EXPECT_NE(table.err.find("authentication_rejected: Authentication failed (HTTP 401"), std::string::npos)
+        << table.err;
+}
+
+// A CIM error after a good start: what was read is shown, what was not says so.
+TEST_F(OutOfBandCommand, CimErrorNamesItsCode)
+{
+    CimSimProcess server;
+    server.failClass("MLNX_PCIDevice", 1, "provider gone");
+    const std::vector<std::string> remote{"inventory", "--host", server.host(), "--port",
+                                          std::to_string(server.port())};
+    std::vector<std::string> json = remote;
+    json.push_back("--json");
+    const ToolRun run = RunTool(json);
+    EXPECT_EQ(run.exitCode, 1) << run.Describe();
+    const nlohmann::json error = run.Json().at("error");
+    EXPECT_EQ(error.at("kind"), "cim_error");
+    EXPECT_NE(error.at("message").get<std::string>().find("CIM error 1 (CIM_ERR_FAILED)"), std::string::npos)
+        << error.dump();
+
+    const ToolRun table = RunTool(remote);
+    EXPECT_EQ(table.exitCode, 1) << table.Describe();
+    EXPECT_NE(table.out.find("PCI functions: not read"), std::string::npos) << table.out;
+    EXPECT_EQ(table.out.find("PCI functions (0)"), std::string::npos) << table.out;
+    EXPECT_NE(table.out.find("Failed: cim_error: CIM error 1"), std::string::npos) << table.out;
 }
 
 TEST_F(OutOfBandCommand, SslConnection)
@@ -70,17 +102,44 @@ TEST_F(OutOfBandCommand, SslConnection)
     EXPECT_FALSE(run.Json().at("ports").empty());
 }
 
-// The module tries three times with a 10 s pause after each failure, when it
-// is built and again when the operation reconnects: this test waits about a
-// minute, and is the only one that does.
-TEST_F(OutOfBandCommand, ServerThatIsDownGivesStatusOne)
+// --verify-cert: the tool's own handshake checks the chain; a server whose
+// certificate another CA vouches for is refused before the module connects.
+TEST_F(OutOfBandCommand, VerifyCertAcceptsTheRightCaAndRefusesAnother)
 {
-    const ToolRun run = RunTool({"identities", "--host", "127.0.0.1", "--port",
-                                 std::to_string(mlnx_cimsim::testing::unusedLoopbackPort()), "--json"});
+    const std::string certificate = m_temp_.Path() + "/server.pem";
+    const std::string otherCertificate = m_temp_.Path() + "/other.pem";
+    CimSimProcess server({"--https", "--cert-out", certificate});
+    CimSimProcess other({"--https", "--cert-out", otherCertificate});
+    const std::vector<std::string> remote{"inventory", "--host", server.host(), "--port",
+                                          std::to_string(server.port()), "--ssl", "--json", "--verify-cert"};
+    std::vector<std::string> trusted = remote;
+    trusted.push_back(certificate);
+    const ToolRun good = RunTool(trusted);
+    EXPECT_EQ(good.exitCode, 0) << good.Describe();
+    const uint64_t requestsOfTheGoodRun = server.stats().requests;
+
+    std::vector<std::string> untrusted = remote;
+    untrusted.push_back(otherCertificate);
+    const ToolRun refused = RunTool(untrusted);
+    EXPECT_EQ(refused.exitCode, 1) << refused.Describe();
+    const nlohmann::json error = refused.Json().at("error");
+    EXPECT_EQ(error.at("kind"), "tls_failure");
+    EXPECT_NE(error.at("message").get<std::string>().find("does not verify against"), std::string::npos)
+        << error.dump();
+    EXPECT_EQ(server.stats().requests, requestsOfTheGoodRun) << "the refused run sent no CIM request";
+}
+
+// The tool's own check finds that nothing listens before the module makes
+// its attempts (three, with 10 s pauses).
+TEST_F(OutOfBandCommand, ServerThatIsDownGivesStatusOneWithTheReason)
+{
+    const std::string port = std::to_string(mlnx_cimsim::testing::unusedLoopbackPort());
+    const ToolRun run = RunTool({"identities", "--host", "127.0.0.1", "--port", port, "--json"});
     EXPECT_EQ(run.exitCode, 1) << run.Describe();
-    EXPECT_EQ(run.Json().at("status"), 1);
-    EXPECT_NE(run.err.find("[1] Failed to connect remote cimserver with the reason: "), std::string::npos)
-        << run.err;
+    const nlohmann::json document = run.Json();
+    EXPECT_EQ(document.at("status"), 1);
+    EXPECT_EQ(document.at("error").at("kind"), "refused");
+    EXPECT_NE(document.at("error").at("message").get<std::string>().find("port " + port), std::string::npos);
 }
 
 TEST_F(OutOfBandCommand, SimulatedOutOfBandWithCredentials)

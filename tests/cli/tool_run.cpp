@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 #include <poll.h>
+#include <pty.h>
 #include <signal.h>
 #include <sys/socket.h>
 #include <sys/wait.h>
@@ -70,7 +71,7 @@ std::string ToolRun::Describe() const
            err.substr(0, 4000);
 }
 
-ToolRun RunTool(const std::vector<std::string>& arguments, const RunSettings& settings)
+ToolProcess::ToolProcess(const std::vector<std::string>& arguments, const RunSettings& settings)
 {
     std::vector<std::string> argvText{QUILLET_MELLANOX_TOOL};
     argvText.insert(argvText.end(), arguments.begin(), arguments.end());
@@ -79,12 +80,17 @@ ToolRun RunTool(const std::vector<std::string>& arguments, const RunSettings& se
     argv.push_back(nullptr);
 
     int in[2], out[2], err[2];
-    if (pipe(in) != 0 || pipe(out) != 0 || pipe(err) != 0) {
+    if (pipe(in) != 0 || pipe(out) != 0) {
         ADD_FAILURE() << "pipe: " << std::strerror(errno);
-        return ToolRun();
+        return;
     }
-    const pid_t pid = fork();
-    if (pid == 0) {
+    // err[0] is what we read, err[1] what the child writes to.
+    if (settings.stderrOnTerminal ? openpty(&err[0], &err[1], nullptr, nullptr, nullptr) != 0 : pipe(err) != 0) {
+        ADD_FAILURE() << "stderr channel: " << std::strerror(errno);
+        return;
+    }
+    m_pid_ = fork();
+    if (m_pid_ == 0) {
         dup2(in[0], STDIN_FILENO);
         dup2(out[1], STDOUT_FILENO);
         dup2(err[1], STDERR_FILENO);
@@ -102,13 +108,38 @@ ToolRun RunTool(const std::vector<std::string>& arguments, const RunSettings& se
         ADD_FAILURE() << "writing the child's stdin: " << std::strerror(errno);
     }
     close(in[1]);
+    m_out_ = out[0];
+    m_err_ = err[0];
+}
 
+ToolProcess::~ToolProcess()
+{
+    if (m_pid_ > 0) {
+        kill(m_pid_, SIGKILL);
+        Finish();
+    }
+}
+
+void ToolProcess::Signal(int signalNumber) const
+{
+    if (m_pid_ > 0) kill(m_pid_, signalNumber);
+}
+
+ToolRun ToolProcess::Finish()
+{
     ToolRun run;
-    ReadBoth(out[0], err[0], run.out, run.err);
+    if (m_pid_ <= 0) return run;
+    ReadBoth(m_out_, m_err_, run.out, run.err);
     int status = 0;
-    waitpid(pid, &status, 0);
+    waitpid(m_pid_, &status, 0);
+    m_pid_ = -1;
     run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
     return run;
+}
+
+ToolRun RunTool(const std::vector<std::string>& arguments, const RunSettings& settings)
+{
+    return ToolProcess(arguments, settings).Finish();
 }
 
 TempDirectory::TempDirectory()

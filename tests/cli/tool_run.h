@@ -24,10 +24,30 @@ struct ToolRun {
 struct RunSettings {
     std::map<std::string, std::string> environment;  // added to ours
     std::string input;                                // written to the child's stdin
+    bool stderrOnTerminal = false;                    // stderr is a pseudo-terminal, not a pipe
 };
 
 // Runs the tool with `arguments` (argv[1..]) and waits for it to end.
 ToolRun RunTool(const std::vector<std::string>& arguments, const RunSettings& settings = RunSettings());
+
+// The tool started as a child process that runs while the test acts on it
+// (signals); Finish() collects its output and exit code.
+class ToolProcess {
+public:
+    ToolProcess(const std::vector<std::string>& arguments, const RunSettings& settings = RunSettings());
+    ~ToolProcess();
+    ToolProcess(const ToolProcess&) = delete;
+    ToolProcess& operator=(const ToolProcess&) = delete;
+
+    void Signal(int signalNumber) const;
+    // Reads stdout and stderr to their end and waits for the exit.
+    ToolRun Finish();
+
+private:
+    int m_pid_ = -1;
+    int m_out_ = -1;
+    int m_err_ = -1;
+};
 
 // A fresh directory below the system's temporary directory, removed with
 // everything in it when the object goes.

@@ -1,4 +1,5 @@
-// What the command line refuses, and how.
+// What the command line refuses, and how: the tool's prefix, the word that
+// is wrong, and what would work.
 #include <gtest/gtest.h>
 
 #include "tool_run.h"
@@ -7,19 +8,54 @@ namespace cli_test {
 namespace {
 
 const int kUsageError = 64;
+const char kPrefix[] = "quillet-mellanox: ";
 
-TEST(CommandLine, NoPasswordOptionExists)
+void ExpectRefused(const std::vector<std::string>& arguments, const std::vector<std::string>& mentioned)
 {
-    const ToolRun run = RunTool({"inventory", "--host", "server", "--user", "admin", "--password", "secret"});
+    const ToolRun run = RunTool(arguments);
     EXPECT_EQ(run.exitCode, kUsageError) << run.Describe();
-    EXPECT_NE(run.err.find("--password"), std::string::npos) << run.err;
+    EXPECT_EQ(run.err.rfind(kPrefix, 0), 0u) << run.err;
+    for (const std::string& text : mentioned) {
+        EXPECT_NE(run.err.find(text), std::string::npos) << "'" << text << "' not in: " << run.err;
+    }
+    EXPECT_TRUE(run.out.empty()) << run.out;
+}
+
+TEST(CommandLine, BadWordsAreNamedWithWhatWouldWork)
+{
+    ExpectRefused({"frobnicate"}, {"unknown operation 'frobnicate'", "inventory, identities, diag list"});
+    ExpectRefused({"inventroy", "--simulate"}, {"'inventroy'", "did you mean inventory?"});
+    ExpectRefused({"inventory", "--simulte"}, {"unknown option '--simulte'", "did you mean --simulate?"});
+    ExpectRefused({"diag"}, {"diag list, or diag run NAME"});
+    ExpectRefused({}, {"no operation given", "inventory"});
+    ExpectRefused({"inventory", "--log-level", "9"}, {"--log-level"});
+}
+
+TEST(CommandLine, PasswordOnTheCommandLinePointsToThePasswordFile)
+{
+    ExpectRefused({"inventory", "--host", "server", "--user", "admin", "--password", "secret"},
+                  {"no --password option", "--password-file FILE"});
+    ExpectRefused({"inventory", "--host", "server", "--user", "admin", "--password=secret"},
+                  {"--password-file"});
+}
+
+// A script's empty variable must never turn an out-of-band run into an
+// in-band one on the machine that runs the script.
+TEST(CommandLine, EmptyOrMalformedHostIsRefusedNeverInBand)
+{
+    ExpectRefused({"inventory", "--host", ""}, {"--host '' is empty"});
+    ExpectRefused({"inventory", "--host="}, {"is empty"});
+    ExpectRefused({"inventory", "--host", "cim.example.net:5989"}, {"holds a port", "--port"});
+    ExpectRefused({"inventory", "--host", "https://cim.example.net"}, {"is a URL"});
+    ExpectRefused({"inventory", "--host", "two words"}, {"blanks"});
+    ExpectRefused({"inventory", "--host", "bad_na$me"}, {"'$'"});
+    ExpectRefused({"inventory", "--host", "[fe80::1"}, {"is not an IPv6 address"});
 }
 
 TEST(CommandLine, CredentialsNeedAnOutOfBandTarget)
 {
-    const ToolRun run = RunTool({"inventory", "--user", "admin"});
-    EXPECT_EQ(run.exitCode, kUsageError) << run.Describe();
-    EXPECT_NE(run.err.find("--user applies to out-of-band connections"), std::string::npos) << run.err;
+    ExpectRefused({"inventory", "--user", "admin"}, {"--user applies to out-of-band connections"});
+    ExpectRefused({"inventory", "--verify-cert", "/dev/null"}, {"--verify-cert", "--ssl"});
 }
 
 TEST(CommandLine, UserWithoutPasswordAndNoTerminalToAsk)
@@ -31,26 +67,53 @@ TEST(CommandLine, UserWithoutPasswordAndNoTerminalToAsk)
 
 TEST(CommandLine, HostsFileServesTheInventoryAndMetricsOnly)
 {
-    const ToolRun run = RunTool({"identities", "--hosts", "/dev/null"});
-    EXPECT_EQ(run.exitCode, kUsageError) << run.Describe();
-    EXPECT_NE(run.err.find("--hosts works with the inventory and metrics operations only"), std::string::npos) << run.err;
+    ExpectRefused({"identities", "--hosts", "/dev/null"}, {"--hosts works with the inventory and metrics operations only"});
 }
 
-TEST(CommandLine, UnreadablePasswordFileNamesIt)
+TEST(CommandLine, PasswordFileMustHoldAPassword)
 {
-    const ToolRun run = RunTool(
-        {"inventory", "--host", "127.0.0.1", "--user", "admin", "--password-file", "/nonexistent/pw"});
-    EXPECT_EQ(run.exitCode, 66) << run.Describe();
-    EXPECT_NE(run.err.find("/nonexistent/pw"), std::string::npos) << run.err;
+    TempDirectory temp;
+    const std::vector<std::string> base{"inventory", "--host", "127.0.0.1", "--user", "admin", "--password-file"};
+    auto runWith = [&](const std::string& file) {
+        std::vector<std::string> arguments = base;
+        arguments.push_back(file);
+        return RunTool(arguments);
+    };
+    const ToolRun missing = runWith("/nonexistent/pw");
+    EXPECT_EQ(missing.exitCode, 66) << missing.Describe();
+    EXPECT_NE(missing.err.find("/nonexistent/pw"), std::string::npos) << missing.err;
+
+    const ToolRun directory = runWith(temp.Path());
+    EXPECT_EQ(directory.exitCode, 66) << directory.Describe();
+    EXPECT_NE(directory.err.find("is a directory"), std::string::npos) << directory.err;
+
+    for (const std::string& content : {std::string(), std::string("\nsecond line\n")}) {
+        const ToolRun empty = runWith(temp.WriteFile("empty", content));
+        EXPECT_EQ(empty.exitCode, 65) << empty.Describe();
+        EXPECT_NE(empty.err.find("holds no password"), std::string::npos) << empty.err;
+    }
 }
 
-TEST(CommandLine, HelpListsTheOperations)
+TEST(CommandLine, HelpListsOperationsExitCodesAndTheOptionsOfEachOperation)
 {
     const ToolRun run = RunTool({"--help"});
     EXPECT_EQ(run.exitCode, 0) << run.Describe();
-    for (const char* operation : {"inventory", "identities", "diag", "rawdata"}) {
-        EXPECT_NE(run.out.find(operation), std::string::npos) << operation;
+    for (const char* text : {"inventory", "identities", "diag", "rawdata", "Exit codes:", "130", "143",
+                             "does NOT verify the server's certificate", "--verify-cert", "--connect-timeout"}) {
+        EXPECT_NE(run.out.find(text), std::string::npos) << text;
     }
+    const ToolRun diagRun = RunTool({"diag", "run", "--help"});
+    EXPECT_EQ(diagRun.exitCode, 0) << diagRun.Describe();
+    for (const char* option : {"NAME", "--simulate", "--json", "--host", "--log-level"}) {
+        EXPECT_NE(diagRun.out.find(option), std::string::npos) << option << "\n" << diagRun.out;
+    }
+}
+
+TEST(CommandLine, VersionComesFromTheBuild)
+{
+    const ToolRun run = RunTool({"--version"});
+    EXPECT_EQ(run.exitCode, 0) << run.Describe();
+    EXPECT_EQ(run.out, "quillet-mellanox " QUILLET_MELLANOX_VERSION "\n");
 }
 
 }  // namespace

@@ -16,15 +16,15 @@ std::string ObtainPassword(const ToolOptions& options, const std::string& server
 }
 
 Quillet::QuilletConnection::ConnectionInfo RemoteConnection(const std::string& host, uint16_t port,
-                                                            const ToolOptions& options,
-                                                            const std::string& password)
+                                                            const std::string& user, const std::string& password,
+                                                            bool ssl)
 {
     Quillet::QuilletConnection::ConnectionInfo info;
     info.host = host;
     info.port = port;
-    info.user_name = options.user;
+    info.user_name = user;
     info.password = password;
-    info.connection_type = options.ssl ? 1 : 0;
+    info.connection_type = ssl ? 1 : 0;
     return info;
 }
 

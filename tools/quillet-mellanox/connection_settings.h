@@ -13,7 +13,7 @@ std::string ObtainPassword(const ToolOptions& options, const std::string& server
 
 // The connection record the framework would pass for this server.
 Quillet::QuilletConnection::ConnectionInfo RemoteConnection(const std::string& host, uint16_t port,
-                                                            const ToolOptions& options,
-                                                            const std::string& password);
+                                                            const std::string& user, const std::string& password,
+                                                            bool ssl);
 
 }  // namespace Quillet::Cli

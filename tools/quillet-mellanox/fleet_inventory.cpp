@@ -7,16 +7,20 @@
 #include <cstdio>
 #include <exception>
 #include <mutex>
+#include <optional>
 #include <set>
 #include <thread>
 #include <vector>
 
 #include "connection_settings.h"
 #include "display_values.h"
+#include "failure_reason.h"
+#include "fleet_passwords.h"
 #include "host_list.h"
 #include "mellanox.h"
+#include "password_source.h"
 #include "record_json.h"
-#include "result_tables.h"
+#include "server_check.h"
 #include "terminal.h"
 #include "text_table.h"
 
@@ -25,30 +29,43 @@ namespace {
 
 const char kFirmwareClassification[] = "10";
 const char kClearLine[] = "\r\033[K";
+const int kFailedStatus = 1;
 
 struct HostResult {
     HostEntry server;
-    int status = 1;
+    bool done = false;
+    int status = kFailedStatus;
     Quillet::Mellanox::StructuredInfo_ info;
-    std::string error;  // an exception that left the module, if any
+    std::optional<HostFailure> failure;
 };
 
 std::string ServerLabel(const HostEntry& server)
 {
-    const bool ipv6 = server.host.find(':') != std::string::npos;
-    return (ipv6 ? "[" + server.host + "]" : server.host) + ":" + std::to_string(server.port);
+    return ServerText(server.host, server.port);
 }
 
 void Inventory(const ToolOptions& options, const std::string& password, LogForwarding& log, HostResult& result)
 {
     log.LabelThisThread(ServerLabel(result.server));
+    log.TakeFirstErrorOfThisThread();
+    const std::string& user = result.server.user.empty() ? options.user : result.server.user;
+    const auto connection = RemoteConnection(result.server.host, result.server.port, user, password, options.ssl);
     try {
-        Quillet::Mellanox::Mellanox module(
-            RemoteConnection(result.server.host, result.server.port, options, password));
-        result.status = module.GetStructuredInfo(result.info);
+        const ServerCheckResult check =
+            CheckServer(connection, options.caFile, std::chrono::seconds(options.connectTimeoutSeconds));
+        if (check.failure) {
+            result.failure = check.failure;
+        } else {
+            Quillet::Mellanox::Mellanox module(connection);
+            result.status = module.GetStructuredInfo(result.info);
+            if (result.status != 0) {
+                result.failure =
+                    ReasonOfFailedOperation(result.status, check.cimError, log.TakeFirstErrorOfThisThread());
+            }
+        }
     } catch (const std::exception& error) {
-        result.status = 1;
-        result.error = error.what();
+        result.status = kFailedStatus;
+        result.failure = HostFailure{FailureKind::Failed, std::string("unexpected failure: ") + error.what()};
     }
     log.ClearThisThreadLabel();
 }
@@ -60,8 +77,8 @@ std::string JsonLine(const HostResult& result)
     for (const auto& [key, value] : inventory.items()) {
         line[key] = value;
     }
-    if (!result.error.empty()) {
-        line["error"] = result.error;
+    if (result.failure) {
+        line["error"] = FailureDocument(*result.failure);
     }
     return ToJsonText(line, -1) + "\n";
 }
@@ -81,18 +98,32 @@ std::string FirmwareVersions(const std::vector<Quillet::QLOptions::SoftwareIdent
     return text;
 }
 
-std::string SummaryText(const std::vector<HostResult>& results, int worst)
+std::string SummaryText(const std::vector<const HostResult*>& finished, size_t total, int worst)
 {
-    TextTable table({"SERVER", "STATUS", "PCI FUNCTIONS", "PORTS", "FIRMWARE"});
-    for (const HostResult& result : results) {
-        table.AddRow({ServerLabel(result.server),
-                      std::to_string(result.status) + (result.status == 0 ? "" : " " + StatusMeaning(result.status)),
-                      std::to_string(result.info.pci_devices.size()), std::to_string(result.info.ports.size()),
-                      result.error.empty() ? FirmwareVersions(result.info.software_identities) : result.error});
+    const size_t failed = static_cast<size_t>(std::count_if(
+        finished.begin(), finished.end(), [](const HostResult* result) { return result->status != 0; }));
+    TextTable table({"SERVER", "STATUS", "PCI FUNCTIONS", "PORTS", "FIRMWARE", "REASON"});
+    table.SetKeyColumns({"SERVER", "STATUS"});
+    table.SetFlexible({"FIRMWARE", "REASON"});
+    for (const HostResult* result : finished) {
+        table.AddRow({ServerLabel(result->server), std::to_string(result->status),
+                      std::to_string(result->info.pci_devices.size()), std::to_string(result->info.ports.size()),
+                      FirmwareVersions(result->info.software_identities),
+                      result->failure ? FailureText(*result->failure) : std::string()});
     }
-    const size_t width = IsTerminal(STDOUT_FILENO) ? TerminalColumns(STDOUT_FILENO, 80) : 100000;
-    return "Mellanox adapters of " + std::to_string(results.size()) + " servers - out-of-band\n\n" +
-           table.Render(2, width) + "\nWorst status " + std::to_string(worst) + ": " + StatusMeaning(worst) + "\n";
+    std::string text = "Mellanox adapters of " + std::to_string(total) + " servers - out-of-band\n\n";
+    if (finished.size() < total) {
+        text = "Mellanox adapters of " + std::to_string(finished.size()) + " of " + std::to_string(total) +
+               " servers (interrupted) - out-of-band\n\n";
+    }
+    if (!finished.empty()) {
+        text += table.Render(2, OutputColumns(STDOUT_FILENO));
+    }
+    if (worst == 0) {
+        return text + "\nWorst status 0: success\n";
+    }
+    return text + "\nWorst status " + std::to_string(worst) + ": " + std::to_string(failed) + " of " +
+           std::to_string(finished.size()) + " servers failed (see REASON)\n";
 }
 
 void WriteToTerminal(const std::string& text)
@@ -101,58 +132,108 @@ void WriteToTerminal(const std::string& text)
     std::fflush(stderr);
 }
 
-void ShowCount(size_t done, size_t total)
-{
-    WriteToTerminal(std::string(kClearLine) + "inventoried " + std::to_string(done) + " of " +
-                    std::to_string(total) + " servers");
-}
+// "inventoried 3 of 20 servers" kept on the last line of the terminal; log
+// lines are written above it, never into it.
+class FleetCounter {
+public:
+    FleetCounter(bool shown, size_t total, LogForwarding& log) : m_shown_(shown), m_total_(total), m_log_(log)
+    {
+        if (m_shown_) {
+            m_log_.StartWatching(0, LogForwarding::Watcher(), [this](const std::string& line) {
+                std::lock_guard<std::mutex> lock(m_mutex_);
+                WriteToTerminal(kClearLine + line + "\n" + CountLine());
+            });
+        }
+    }
+    ~FleetCounter()
+    {
+        if (m_shown_) {
+            m_log_.StopWatching();
+            WriteToTerminal(kClearLine);
+        }
+    }
+    FleetCounter(const FleetCounter&) = delete;
+    FleetCounter& operator=(const FleetCounter&) = delete;
+
+    void OneMoreDone()
+    {
+        std::lock_guard<std::mutex> lock(m_mutex_);
+        ++m_done_;
+        if (m_shown_) {
+            WriteToTerminal(kClearLine + CountLine());
+        }
+    }
+
+private:
+    std::string CountLine() const
+    {
+        return "inventoried " + std::to_string(m_done_) + " of " + std::to_string(m_total_) + " servers";
+    }
+
+    const bool m_shown_;
+    const size_t m_total_;
+    LogForwarding& m_log_;
+    std::mutex m_mutex_;
+    size_t m_done_ = 0;
+};
 
 }  // namespace
 
-int RunFleetInventory(const ToolOptions& options, LogForwarding& log, std::ostream& out)
+int RunFleetInventory(const ToolOptions& options, LogForwarding& log, const InterruptHandling& interrupts,
+                      std::ostream& out)
 {
-    const std::vector<HostEntry> servers = ReadHostList(options.hostsFile, options.port != 0 ? options.port
-                                                                                              : DefaultCimPort(options.ssl));
-    const std::string password = ObtainPassword(options, "the servers of " + options.hostsFile);
-
-    std::vector<HostResult> results(servers.size());
-    for (size_t i = 0; i < servers.size(); ++i) {
-        results[i].server = servers[i];
+    const HostList list =
+        ReadHostList(options.hostsFile, options.port != 0 ? options.port : DefaultCimPort(options.ssl));
+    for (const std::string& repeated : list.repeated) {
+        WriteErrorLine("quillet-mellanox: warning: hosts file '" + options.hostsFile + "' lists " + repeated +
+                       " more than once; it is inventoried once");
     }
-    const bool showCount = !options.json && IsTerminal(STDERR_FILENO);
+    const FleetPasswords passwords(options, list.hosts);
+
+    std::vector<HostResult> results(list.hosts.size());
+    for (size_t i = 0; i < list.hosts.size(); ++i) {
+        results[i].server = list.hosts[i];
+    }
     std::mutex outputMutex;
     std::atomic<size_t> next{0};
-    size_t done = 0;
-    auto worker = [&]() {
-        for (size_t i = next++; i < results.size(); i = next++) {
-            Inventory(options, password, log, results[i]);
-            std::lock_guard<std::mutex> lock(outputMutex);
-            ++done;
-            if (options.json) {
-                out << JsonLine(results[i]) << std::flush;
-            } else if (showCount) {
-                ShowCount(done, results.size());
+    {
+        FleetCounter counter(!options.json && IsTerminal(STDERR_FILENO), results.size(), log);
+        auto worker = [&]() {
+            // After an interrupt no further server is started; those running finish.
+            for (size_t i = next++; i < results.size() && !interrupts.Interrupted(); i = next++) {
+                Inventory(options, passwords.For(results[i].server), log, results[i]);
+                std::lock_guard<std::mutex> lock(outputMutex);
+                results[i].done = true;
+                if (options.json) {
+                    out << JsonLine(results[i]) << std::flush;
+                }
+                counter.OneMoreDone();
             }
+        };
+        std::vector<std::thread> workers;
+        const size_t parallel = std::min<size_t>(options.jobs, results.size());
+        for (size_t i = 0; i < parallel; ++i) {
+            workers.emplace_back(worker);
         }
-    };
-    std::vector<std::thread> workers;
-    const size_t parallel = std::min<size_t>(options.jobs, results.size());
-    for (size_t i = 0; i < parallel; ++i) {
-        workers.emplace_back(worker);
-    }
-    for (std::thread& thread : workers) {
-        thread.join();
+        for (std::thread& thread : workers) {
+            thread.join();
+        }
     }
 
-    if (showCount) {
-        WriteToTerminal(kClearLine);
-    }
     int worst = 0;
+    std::vector<const HostResult*> finished;
     for (const HostResult& result : results) {
-        worst = std::max(worst, result.status);
+        if (result.done) {
+            worst = std::max(worst, result.status);
+            finished.push_back(&result);
+        }
+    }
+    if (finished.size() < results.size()) {
+        WriteErrorLine("quillet-mellanox: interrupted: " + std::to_string(results.size() - finished.size()) + " of " +
+                       std::to_string(results.size()) + " servers were not inventoried");
     }
     if (!options.json) {
-        out << SummaryText(results, worst) << std::flush;
+        out << SummaryText(finished, results.size(), worst) << std::flush;
     }
     return worst;
 }

@@ -1,12 +1,21 @@
 #include "host_list.h"
 
+#include <algorithm>
+#include <cctype>
 #include <cerrno>
+#include <filesystem>
 #include <fstream>
+#include <map>
+#include <sstream>
 
+#include "host_name_check.h"
 #include "tool_error.h"
 
 namespace Quillet::Cli {
 namespace {
+
+const char kUserField[] = "user=";
+const char kPasswordFileField[] = "password-file=";
 
 std::string Trimmed(const std::string& text)
 {
@@ -64,32 +73,81 @@ bool ParseEntry(const std::string& text, uint16_t defaultPort, HostEntry& entry)
     return portText.empty() ? text.back() != ':' : ParsePort(portText, entry.port);
 }
 
+// Host names are not case-sensitive.
+std::string ServerKey(const HostEntry& entry)
+{
+    std::string key = entry.host;
+    std::transform(key.begin(), key.end(), key.begin(), [](unsigned char c) { return std::tolower(c); });
+    return key + "/" + std::to_string(entry.port);
+}
+
 }  // namespace
 
-std::vector<HostEntry> ParseHostList(std::istream& in, const std::string& sourceName, uint16_t defaultPort)
+HostList ParseHostList(std::istream& in, const std::string& sourceName, uint16_t defaultPort)
 {
-    std::vector<HostEntry> hosts;
+    HostList list;
+    std::map<std::string, std::vector<size_t>> linesOf;
+    const std::filesystem::path directory = std::filesystem::path(sourceName).parent_path();
     std::string line;
     for (size_t number = 1; std::getline(in, line); ++number) {
         const std::string text = Trimmed(line.substr(0, line.find('#')));
         if (text.empty()) {
             continue;
         }
+        auto refuse = [&](const std::string& what) {
+            throw ToolError(ToolExit::Usage, "hosts file '" + sourceName + "' line " + std::to_string(number) + ": " +
+                                                 what + ", found '" + text + "'");
+        };
+        std::istringstream words(text);
+        std::string server;
+        words >> server;
         HostEntry entry;
-        if (!ParseEntry(text, defaultPort, entry)) {
-            throw ToolError(ToolExit::Usage, "hosts file '" + sourceName + "' line " + std::to_string(number) +
-                                                 ": expected host[:port] with a port from 1 to 65535, found '" +
-                                                 text + "'");
+        if (!ParseEntry(server, defaultPort, entry)) {
+            refuse("expected host[:port] with a port from 1 to 65535");
         }
-        hosts.push_back(entry);
+        const std::string problem = HostNameProblem(entry.host);
+        if (!problem.empty()) {
+            refuse("the server name '" + entry.host + "' " + problem);
+        }
+        for (std::string word; words >> word;) {
+            if (word.rfind(kUserField, 0) == 0 && word.size() > sizeof kUserField - 1) {
+                entry.user = word.substr(sizeof kUserField - 1);
+            } else if (word.rfind(kPasswordFileField, 0) == 0 && word.size() > sizeof kPasswordFileField - 1) {
+                const std::filesystem::path file(word.substr(sizeof kPasswordFileField - 1));
+                entry.passwordFile = (file.is_absolute() ? file : directory / file).string();
+            } else {
+                refuse("after the server only user=NAME and password-file=FILE may follow, not '" + word + "'");
+            }
+        }
+        if (!entry.user.empty() != !entry.passwordFile.empty()) {
+            refuse("user=NAME and password-file=FILE go together");
+        }
+        entry.line = number;
+        std::vector<size_t>& lines = linesOf[ServerKey(entry)];
+        lines.push_back(number);
+        if (lines.size() == 1) {
+            list.hosts.push_back(entry);
+        }
     }
-    if (hosts.empty()) {
+    if (list.hosts.empty()) {
         throw ToolError(ToolExit::Usage, "hosts file '" + sourceName + "' lists no server");
     }
-    return hosts;
+    for (const HostEntry& entry : list.hosts) {
+        const std::vector<size_t>& lines = linesOf[ServerKey(entry)];
+        if (lines.size() > 1) {
+            std::string numbers;
+            for (size_t number : lines) {
+                numbers += (numbers.empty() ? "" : ", ") + std::to_string(number);
+            }
+            const bool ipv6 = entry.host.find(':') != std::string::npos;
+            list.repeated.push_back((ipv6 ? "[" + entry.host + "]" : entry.host) + ":" + std::to_string(entry.port) +
+                                    " (lines " + numbers + ")");
+        }
+    }
+    return list;
 }
 
-std::vector<HostEntry> ReadHostList(const std::string& path, uint16_t defaultPort)
+HostList ReadHostList(const std::string& path, uint16_t defaultPort)
 {
     std::ifstream file(path);
     if (!file) {

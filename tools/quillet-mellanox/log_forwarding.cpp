@@ -3,6 +3,12 @@
 #include <algorithm>
 #include <cstdio>
 
+namespace {
+
+const unsigned int kErrorLevel = 1;
+
+}  // namespace
+
 namespace Quillet::Cli {
 
 void WriteErrorLine(const std::string& line)
@@ -19,7 +25,7 @@ LogForwarding::LogForwarding(unsigned int threshold)
     m_state_->writer = WriteErrorLine;
     std::shared_ptr<State> state = m_state_;
     Quillet::Log::SetSink([state](const Quillet::LogRecord& record) { Forward(*state, record); });
-    Quillet::Log::SetMinLogLevel(threshold);
+    Quillet::Log::SetMinLogLevel(std::max(threshold, kErrorLevel));
 }
 
 LogForwarding::~LogForwarding()
@@ -33,6 +39,9 @@ void LogForwarding::Forward(State& state, const Quillet::LogRecord& record)
     std::lock_guard<std::mutex> lock(state.mutex);
     if (state.watcher) {
         state.watcher(record);
+    }
+    if (record.level == kErrorLevel) {
+        state.firstErrors.emplace(std::this_thread::get_id(), record.message);
     }
     if (record.level == 0 || record.level > state.threshold) {
         return;
@@ -56,7 +65,7 @@ void LogForwarding::StartWatching(unsigned int watchLevel, Watcher watcher, Writ
     }
     // The module builds a message only when its level passes the logger's
     // threshold, so a watcher that wants more than the user sees raises it.
-    Quillet::Log::SetMinLogLevel(std::max(threshold, watchLevel));
+    Quillet::Log::SetMinLogLevel(std::max({threshold, watchLevel, kErrorLevel}));
 }
 
 void LogForwarding::StopWatching()
@@ -68,7 +77,7 @@ void LogForwarding::StopWatching()
         m_state_->writer = WriteErrorLine;
         threshold = m_state_->threshold;
     }
-    Quillet::Log::SetMinLogLevel(threshold);
+    Quillet::Log::SetMinLogLevel(std::max(threshold, kErrorLevel));
 }
 
 void LogForwarding::LabelThisThread(const std::string& label)
@@ -81,6 +90,18 @@ void LogForwarding::ClearThisThreadLabel()
 {
     std::lock_guard<std::mutex> lock(m_state_->mutex);
     m_state_->labels.erase(std::this_thread::get_id());
+}
+
+std::string LogForwarding::TakeFirstErrorOfThisThread()
+{
+    std::lock_guard<std::mutex> lock(m_state_->mutex);
+    const auto found = m_state_->firstErrors.find(std::this_thread::get_id());
+    if (found == m_state_->firstErrors.end()) {
+        return std::string();
+    }
+    std::string message = std::move(found->second);
+    m_state_->firstErrors.erase(found);
+    return message;
 }
 
 }  // namespace Quillet::Cli

@@ -14,7 +14,8 @@ namespace Quillet::Cli {
 // user's threshold are written as "[L] message" lines (prefixed "LABEL: " on
 // threads that were given a label). A watcher may look at every record up to
 // a level of its own for a while. Restores the logger's default sink and
-// previous threshold at the end.
+// previous threshold at the end. Errors are always built (the threshold the
+// logger gets is at least 1) so that a failure's reason can be reported.
 class LogForwarding {
 public:
     using Watcher = std::function<void(const Quillet::LogRecord&)>;
@@ -34,6 +35,10 @@ public:
     void LabelThisThread(const std::string& label);
     void ClearThisThreadLabel();
 
+    // The first error (level 1) the module logged on the calling thread since
+    // the last call, whatever the threshold; empty when none. Forgets it.
+    std::string TakeFirstErrorOfThisThread();
+
 private:
     struct State {
         std::mutex mutex;
@@ -41,6 +46,7 @@ private:
         Watcher watcher;
         Writer writer;
         std::map<std::thread::id, std::string> labels;
+        std::map<std::thread::id, std::string> firstErrors;
     };
 
     static void Forward(State& state, const Quillet::LogRecord& record);

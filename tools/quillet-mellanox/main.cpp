@@ -5,6 +5,7 @@
 
 #include "command_line.h"
 #include "fleet_inventory.h"
+#include "interrupt_handling.h"
 #include "log_forwarding.h"
 #include "metrics_command.h"
 #include "module_session.h"
@@ -13,17 +14,30 @@
 
 namespace {
 
-int Run(const Quillet::Cli::ToolOptions& options)
+int Run(const Quillet::Cli::ToolOptions& options, const Quillet::Cli::InterruptHandling& interrupts)
 {
     Quillet::Cli::LogForwarding log(options.logLevel);
     if (options.operation == Quillet::Cli::Operation::Metrics) {
-        return Quillet::Cli::RunMetrics(options, log, std::cout);
+        return Quillet::Cli::RunMetrics(options, log, interrupts, std::cout);
     }
     if (!options.hostsFile.empty()) {
-        return Quillet::Cli::RunFleetInventory(options, log, std::cout);
+        return Quillet::Cli::RunFleetInventory(options, log, interrupts, std::cout);
     }
+    // The session's end destroys the module object (in-band: the provider
+    // module is stopped on the server) and stops a simulator: an interrupt
+    // waits for that.
     Quillet::Cli::ModuleSession session(options);
+    if (interrupts.Interrupted()) {
+        return interrupts.ExitCode();
+    }
     return Quillet::Cli::RunOperation(session, options, log, std::cout);
+}
+
+void AnnounceInterrupt(int signalNumber)
+{
+    Quillet::Cli::WriteErrorLine(std::string("\nquillet-mellanox: ") + Quillet::Cli::SignalName(signalNumber) +
+                                 ": ending after the running step, then releasing the server "
+                                 "(interrupt again to quit at once)");
 }
 
 }  // namespace
@@ -34,13 +48,16 @@ int main(int argc, char** argv)
     if (const auto stop = Quillet::Cli::ParseCommandLine(argc, argv, options)) {
         return *stop;
     }
+    const Quillet::Cli::InterruptHandling interrupts(AnnounceInterrupt);
+    int code = 0;
     try {
-        return Run(options);
+        code = Run(options, interrupts);
     } catch (const Quillet::Cli::ToolError& error) {
         std::cerr << "quillet-mellanox: " << error.what() << "\n";
-        return error.ExitCode();
+        code = error.ExitCode();
     } catch (const std::exception& error) {
         std::cerr << "quillet-mellanox: unexpected failure: " << error.what() << "\n";
-        return static_cast<int>(Quillet::Cli::ToolExit::Software);
+        code = static_cast<int>(Quillet::Cli::ToolExit::Software);
     }
+    return interrupts.Interrupted() ? interrupts.ExitCode() : code;
 }

@@ -7,10 +7,12 @@
 
 #include "adapter_metrics.h"
 #include "connection_settings.h"
+#include "fleet_passwords.h"
 #include "host_list.h"
 #include "mellanox.h"
 #include "module_session.h"
 #include "parallel_jobs.h"
+#include "server_check.h"
 #include "textfile_writer.h"
 
 namespace Quillet::Cli {
@@ -55,10 +57,9 @@ void Publish(const ToolOptions& options, const AdapterMetrics& metrics, std::ost
     }
 }
 
-std::string HostLabel(const HostEntry& server)
+void ReportFailure(const std::string& server, const HostFailure& failure)
 {
-    const bool ipv6 = server.host.find(':') != std::string::npos;
-    return (ipv6 ? "[" + server.host + "]" : server.host) + ":" + std::to_string(server.port);
+    WriteErrorLine("quillet-mellanox: " + server + ": " + FailureText(failure));
 }
 
 int RunOnServer(const ToolOptions& options, std::ostream& out)
@@ -67,7 +68,12 @@ int RunOnServer(const ToolOptions& options, std::ostream& out)
     ServerInventory inventory;
     try {
         ModuleSession session(options);
-        TakeInventory(session.Module(), inventory);
+        if (session.Failure()) {
+            // The server check failed: the module was not asked, both operations count as failed.
+            ReportFailure(session.Target(), *session.Failure());
+        } else {
+            TakeInventory(session.Module(), inventory);
+        }
     } catch (const std::exception&) {
         if (!options.textfile.empty()) {
             metrics.AddServer(std::string(), inventory);
@@ -80,29 +86,52 @@ int RunOnServer(const ToolOptions& options, std::ostream& out)
     return WorstStatus(inventory);
 }
 
-int RunOnFleet(const ToolOptions& options, LogForwarding& log, std::ostream& out)
+void InventoryOfServer(const ToolOptions& options, const HostEntry& server, const std::string& password,
+                       ServerInventory& inventory)
 {
-    const std::vector<HostEntry> servers =
-        ReadHostList(options.hostsFile, options.port != 0 ? options.port : DefaultCimPort(options.ssl));
-    const std::string password = ObtainPassword(options, "the servers of " + options.hostsFile);
+    const std::string& user = server.user.empty() ? options.user : server.user;
+    const auto connection = RemoteConnection(server.host, server.port, user, password, options.ssl);
+    const ServerCheckResult check =
+        CheckServer(connection, options.caFile, std::chrono::seconds(options.connectTimeoutSeconds));
+    if (check.failure) {
+        ReportFailure(ServerText(server.host, server.port), *check.failure);
+        return;
+    }
+    Quillet::Mellanox::Mellanox module(connection);
+    TakeInventory(module, inventory);
+}
 
-    std::vector<ServerInventory> inventories(servers.size());
-    RunInParallel(servers.size(), options.jobs, [&](size_t i) {
-        const std::string label = HostLabel(servers[i]);
-        log.LabelThisThread(label);
+int RunOnFleet(const ToolOptions& options, LogForwarding& log, const InterruptHandling& interrupts,
+               std::ostream& out)
+{
+    const HostList list =
+        ReadHostList(options.hostsFile, options.port != 0 ? options.port : DefaultCimPort(options.ssl));
+    for (const std::string& repeated : list.repeated) {
+        WriteErrorLine("quillet-mellanox: warning: hosts file '" + options.hostsFile + "' lists " + repeated +
+                       " more than once; it is measured once");
+    }
+    const FleetPasswords passwords(options, list.hosts);
+
+    std::vector<ServerInventory> inventories(list.hosts.size());
+    RunInParallel(list.hosts.size(), options.jobs, [&](size_t i) {
+        // After an interrupt no further server is started; its series show it failed.
+        if (interrupts.Interrupted()) {
+            return;
+        }
+        const HostEntry& server = list.hosts[i];
+        log.LabelThisThread(ServerText(server.host, server.port));
         try {
-            Quillet::Mellanox::Mellanox module(RemoteConnection(servers[i].host, servers[i].port, options, password));
-            TakeInventory(module, inventories[i]);
+            InventoryOfServer(options, server, passwords.For(server), inventories[i]);
         } catch (const std::exception& error) {
-            WriteErrorLine(label + ": " + error.what());
+            WriteErrorLine(ServerText(server.host, server.port) + ": " + error.what());
         }
         log.ClearThisThreadLabel();
     });
 
     AdapterMetrics metrics(true, PreviousLastSuccess(options));
     int worst = 0;
-    for (size_t i = 0; i < servers.size(); ++i) {
-        metrics.AddServer(HostLabel(servers[i]), inventories[i]);
+    for (size_t i = 0; i < list.hosts.size(); ++i) {
+        metrics.AddServer(ServerText(list.hosts[i].host, list.hosts[i].port), inventories[i]);
         worst = std::max(worst, WorstStatus(inventories[i]));
     }
     Publish(options, metrics, out);
@@ -111,10 +140,11 @@ int RunOnFleet(const ToolOptions& options, LogForwarding& log, std::ostream& out
 
 }  // namespace
 
-int RunMetrics(const ToolOptions& options, LogForwarding& log, std::ostream& out)
+int RunMetrics(const ToolOptions& options, LogForwarding& log, const InterruptHandling& interrupts,
+               std::ostream& out)
 {
     if (!options.hostsFile.empty()) {
-        return RunOnFleet(options, log, out);
+        return RunOnFleet(options, log, interrupts, out);
     }
     return RunOnServer(options, out);
 }

@@ -1,6 +1,7 @@
 #pragma once
 #include <ostream>
 
+#include "interrupt_handling.h"
 #include "log_forwarding.h"
 #include "tool_options.h"
 
@@ -12,6 +13,7 @@ namespace Quillet::Cli {
 // even be reached (the simulator does not start, say), the textfile is still
 // rewritten with the failed statuses before the failure is reported, so that
 // no adapter series of an earlier run survive. Returns the worst status.
-int RunMetrics(const ToolOptions& options, LogForwarding& log, std::ostream& out);
+int RunMetrics(const ToolOptions& options, LogForwarding& log, const InterruptHandling& interrupts,
+               std::ostream& out);
 
 }  // namespace Quillet::Cli

@@ -5,6 +5,7 @@
 
 #include "connection_settings.h"
 #include "self_location.h"
+#include "server_check.h"
 
 namespace Quillet::Cli {
 namespace {
@@ -14,12 +15,6 @@ namespace {
 const char kLocalServerVariable[] = "QUILLET_CIMSERVER_LOCAL";
 const char kLoopback[] = "127.0.0.1";
 const unsigned int kTraceLevel = 4;
-
-std::string ServerText(const std::string& host, uint16_t port)
-{
-    const bool ipv6 = host.find(':') != std::string::npos;
-    return (ipv6 ? "[" + host + "]" : host) + ":" + std::to_string(port);
-}
 
 }  // namespace
 
@@ -39,6 +34,7 @@ ModuleSession::ModuleSession(const ToolOptions& options)
         m_module_ = std::make_unique<Quillet::Mellanox::Mellanox>();
         return;
     }
+    m_out_of_band_ = true;
     const std::string host = m_simulator_ ? kLoopback : options.host;
     const uint16_t port = m_simulator_ ? m_simulator_->Port()
                           : options.port != 0 ? options.port
@@ -47,7 +43,15 @@ ModuleSession::ModuleSession(const ToolOptions& options)
     const std::string password = ObtainPassword(options, server);
     m_target_ = std::string("out-of-band via ") + (m_simulator_ ? "simulated CIM server " : "CIM server ") +
                 (options.ssl ? "https://" : "http://") + server;
-    m_module_ = std::make_unique<Quillet::Mellanox::Mellanox>(RemoteConnection(host, port, options, password));
+    const auto connection = RemoteConnection(host, port, options.user, password, options.ssl);
+    ServerCheckResult check =
+        CheckServer(connection, options.caFile, std::chrono::seconds(options.connectTimeoutSeconds));
+    m_cim_error_ = check.cimError;
+    if (check.failure) {
+        m_failure_ = check.failure;
+        return;
+    }
+    m_module_ = std::make_unique<Quillet::Mellanox::Mellanox>(connection);
 }
 
 ModuleSession::~ModuleSession() = default;

@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <filesystem>
 #include <fstream>
 #include <iostream>
 
@@ -66,14 +67,26 @@ void EraseLastCharacter(std::string& text)
 
 std::string ReadPasswordFile(const std::string& path)
 {
+    std::string password;
     if (path == "-") {
-        return FirstLine(std::cin);
+        password = FirstLine(std::cin);
+    } else {
+        std::error_code ignored;
+        if (std::filesystem::is_directory(path, ignored)) {
+            throw ToolError(ToolExit::NoInput,
+                            "the password file '" + path + "' is a directory; give the file whose first line is the password");
+        }
+        std::ifstream file(path, std::ios::binary);
+        if (!file) {
+            throw ToolError(ToolExit::NoInput, SystemErrorText("cannot read the password file '" + path + "'", errno));
+        }
+        password = FirstLine(file);
     }
-    std::ifstream file(path, std::ios::binary);
-    if (!file) {
-        throw ToolError(ToolExit::NoInput, SystemErrorText("cannot read the password file '" + path + "'", errno));
+    if (password.empty()) {
+        throw ToolError(ToolExit::DataError, "the password file '" + (path == "-" ? std::string("standard input") : path) +
+                                                 "' holds no password: its first line is empty");
     }
-    return FirstLine(file);
+    return password;
 }
 
 std::string PromptPassword(const std::string& prompt)

@@ -10,12 +10,34 @@ namespace {
 
 const size_t kIndent = 2;
 
+std::string Title(const TableContext& context, const std::string& what);
+
 std::string Section(const TableContext& context, const std::string& title, const std::string& count,
-                    const TextTable& table)
+                    const TextTable& table, int status = 0)
 {
+    if (table.Empty() && status != 0) {
+        // An empty list from a failed operation says nothing about the server.
+        return "\n" + title + ": not read\n";
+    }
     std::string text = "\n" + title + " (" + count + ")\n";
     text += table.Empty() ? std::string(kIndent, ' ') + "none\n" : table.Render(kIndent, context.width);
     return text;
+}
+
+// The end of every result: the reason of a failure, when known, and the status.
+std::string Ending(const TableContext& context, int status)
+{
+    std::string text = "\n";
+    if (!context.failure.empty()) {
+        text += "Failed: " + context.failure + "\n";
+    }
+    return text + StatusLine(status);
+}
+
+// What a failed operation that read nothing at all prints instead of tables.
+std::string NothingRead(const TableContext& context, const std::string& title, int status)
+{
+    return Title(context, title) + "\nNothing was read.\n" + Ending(context, status);
 }
 
 size_t CountLines(const std::string& text)
@@ -53,6 +75,7 @@ TextTable PciFunctionTable(const std::vector<Quillet::Mellanox::PCIDevice_>& dev
 {
     TextTable table({"ADDRESS", "KIND", "IDS", "NAME", "HEALTH", "STATUS"});
     table.SetFlexible({"NAME", "STATUS"});
+    table.SetKeyColumns({"ADDRESS", "IDS"});
     for (const auto& device : devices) {
         table.AddRow({PciAddress(device.bus_number, device.device_number, device.function_number),
                       PciFunctionKind(device.type), PciIds(device.vendor_ID, device.PCI_device_ID),
@@ -66,6 +89,7 @@ TextTable PortTable(const std::vector<Quillet::Mellanox::Port_>& ports)
 {
     TextTable table({"PORT", "LINK", "SPEED", "WIDTH", "MTU", "ADDRESS", "STATUS", "DESCRIPTION"});
     table.SetFlexible({"STATUS", "DESCRIPTION"});
+    table.SetKeyColumns({"PORT", "ADDRESS"});
     for (const auto& port : ports) {
         table.AddRow({FirstOf(port.name, port.device_ID), FirstOf(port.link_technology, port.port_type),
                       PortSpeed(port), port.link_width_active, port.active_maximum_transmission_unit,
@@ -87,7 +111,8 @@ TextTable DistinctIdentityTable(const std::vector<Quillet::QLOptions::SoftwareId
                                 size_t& distinct)
 {
     TextTable table({"CLASS", "NAME", "VERSION", "RELEASED", "ID"});
-    table.SetFlexible({"CLASS", "NAME"});
+    table.SetFlexible({"CLASS"});
+    table.SetKeyColumns({"NAME", "VERSION", "ID"});
     std::vector<std::vector<std::string>> rows;
     for (const auto& identity : identities) {
         std::vector<std::string> row{ClassOf(identity), identity.element_name, identity.version_string,
@@ -104,7 +129,8 @@ TextTable DistinctIdentityTable(const std::vector<Quillet::QLOptions::SoftwareId
 TextTable IdentityTable(const std::vector<Quillet::QLOptions::SoftwareIdentity_>& identities)
 {
     TextTable table({"CLASS", "PRODUCT", "NAME", "VERSION", "ID"});
-    table.SetFlexible({"CLASS", "PRODUCT", "NAME"});
+    table.SetFlexible({"CLASS", "PRODUCT"});
+    table.SetKeyColumns({"NAME", "VERSION", "ID"});
     for (const auto& identity : identities) {
         table.AddRow({ClassOf(identity), identity.product_name, identity.element_name, identity.version_string,
                       identity.software_ID});
@@ -126,30 +152,41 @@ std::string StatusLine(int status)
 
 std::string InventoryText(const TableContext& context, int status, const Quillet::Mellanox::StructuredInfo_& info)
 {
+    if (status != 0 && info.pci_devices.empty() && info.ports.empty() && info.software_identities.empty()) {
+        return NothingRead(context, "Mellanox adapters", status);
+    }
     std::string text = Title(context, "Mellanox adapters");
-    text += Section(context, "PCI functions", std::to_string(info.pci_devices.size()), PciFunctionTable(info.pci_devices));
-    text += Section(context, "Ports", std::to_string(info.ports.size()), PortTable(info.ports));
+    text += Section(context, "PCI functions", std::to_string(info.pci_devices.size()),
+                    PciFunctionTable(info.pci_devices), status);
+    text += Section(context, "Ports", std::to_string(info.ports.size()), PortTable(info.ports), status);
     size_t distinct = 0;
     const TextTable identities = DistinctIdentityTable(info.software_identities, distinct);
     std::string identityCount = std::to_string(info.software_identities.size());
     if (distinct != info.software_identities.size()) {
         identityCount += " reported, " + std::to_string(distinct) + " different";
     }
-    text += Section(context, "Firmware and software", identityCount, identities);
-    return text + "\n" + StatusLine(status);
+    text += Section(context, "Firmware and software", identityCount, identities, status);
+    return text + Ending(context, status);
 }
 
 std::string IdentitiesText(const TableContext& context, int status,
                            const std::vector<Quillet::QLOptions::SoftwareIdentity_>& identities)
 {
+    if (status != 0 && identities.empty()) {
+        return NothingRead(context, "Mellanox firmware, drivers and tools", status);
+    }
     std::string text = Title(context, "Mellanox firmware, drivers and tools");
     text += Section(context, "Software identities", std::to_string(identities.size()), IdentityTable(identities));
-    return text + "\n" + StatusLine(status);
+    return text + Ending(context, status);
 }
 
 std::string DiagnosticNamesText(const TableContext& context, int status, const std::vector<std::string>& names)
 {
+    if (status != 0 && names.empty()) {
+        return NothingRead(context, "Mellanox diagnostics", status);
+    }
     TextTable table({"NAME", "SERVICE", "DEVICE"});
+    table.SetKeyColumns({"NAME"});
     for (const std::string& name : names) {
         const size_t bar = name.find('|');
         table.AddRow({name, name.substr(0, bar), bar == std::string::npos ? std::string() : name.substr(bar + 1)});
@@ -159,12 +196,19 @@ std::string DiagnosticNamesText(const TableContext& context, int status, const s
     if (!names.empty()) {
         text += "\nRun one with: quillet-mellanox diag run '" + names.front() + "'\n";
     }
-    return text + "\n" + StatusLine(status);
+    return text + Ending(context, status);
 }
 
 std::string DiagnosticRunText(const TableContext& context, int status, const std::string& name,
                               const Quillet::QuilletIHV::DiagnosticRecord_& record)
 {
+    if (record.result == 0 && status == 1) {
+        return Title(context, "Mellanox diagnostic " + name) + "\nNo diagnostic matches '" + name +
+               "'; nothing ran.\n'quillet-mellanox diag list' shows the names this server offers.\n";
+    }
+    if (status != 0 && record.result == 0) {
+        return NothingRead(context, "Mellanox diagnostic " + name, status);
+    }
     TextTable table({"FIELD", "VALUE"});
     table.SetFlexible({"VALUE"});
     table.AddRow({"result", std::to_string(record.result) + " (" + DiagnosticResultMeaning(record.result) + ")"});
@@ -180,14 +224,18 @@ std::string DiagnosticRunText(const TableContext& context, int status, const std
     }
     std::string text = Title(context, "Mellanox diagnostic " + name);
     text += "\n" + table.Render(kIndent, context.width);
-    return text + "\n" + StatusLine(status);
+    return text + Ending(context, status);
 }
 
 std::string RawDataText(const TableContext& context, int status,
                         const std::vector<Quillet::QuilletIHV::RawData_>& records, const std::string& outDirectory)
 {
+    if (status != 0 && records.empty()) {
+        return NothingRead(context, "Mellanox service data", status);
+    }
     TextTable table({"NAME", "LINES", "DESCRIPTION", "COMMAND"});
     table.SetFlexible({"DESCRIPTION", "COMMAND"});
+    table.SetKeyColumns({"NAME"});
     for (const auto& record : records) {
         table.AddRow({record.name, std::to_string(CountLines(record.content)), record.description, record.command});
     }
@@ -205,7 +253,7 @@ std::string RawDataText(const TableContext& context, int status,
             }
         }
     }
-    return text + "\n" + StatusLine(status);
+    return text + Ending(context, status);
 }
 
 }  // namespace Quillet::Cli

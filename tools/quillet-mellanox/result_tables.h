@@ -11,10 +11,12 @@ namespace Quillet::Cli {
 
 // Human-readable forms of each operation's result, for an administrator at a
 // terminal. `target` says what the module talked to; `width` is the number
-// of columns to fit (cells are cut to fit).
+// of columns to fit (descriptive cells are cut, then such columns left out).
+// A failed operation that read nothing shows no empty tables.
 struct TableContext {
     std::string target;
     size_t width = 0;
+    std::string failure;  // why a failed out-of-band operation failed, if known
 };
 
 std::string InventoryText(const TableContext& context, int status, const Quillet::Mellanox::StructuredInfo_& info);

@@ -1,13 +1,13 @@
 #include "text_table.h"
 
 #include <algorithm>
-#include <numeric>
 
 namespace Quillet::Cli {
 namespace {
 
 const size_t kColumnGap = 2;
-const size_t kNarrowestColumn = 4;
+// Flexible columns are not cut below this; narrower still, they are left out.
+const size_t kNarrowestColumn = 8;
 
 bool IsContinuationByte(char c)
 {
@@ -49,7 +49,7 @@ size_t DisplayWidth(const std::string& text)
 }
 
 TextTable::TextTable(std::vector<std::string> headings)
-    : m_headings_(std::move(headings)), m_flexible_(m_headings_.size(), false)
+    : m_headings_(std::move(headings)), m_flexible_(m_headings_.size(), false), m_key_(m_headings_.size(), false)
 {
 }
 
@@ -70,7 +70,14 @@ void TextTable::AddRow(std::vector<std::string> cells)
     m_rows_.push_back(std::move(cells));
 }
 
-std::vector<size_t> TextTable::FittedWidths(size_t available) const
+void TextTable::SetKeyColumns(const std::vector<std::string>& headings)
+{
+    for (size_t column = 0; column < m_headings_.size(); ++column) {
+        m_key_[column] = std::find(headings.begin(), headings.end(), m_headings_[column]) != headings.end();
+    }
+}
+
+std::vector<size_t> TextTable::NaturalWidths() const
 {
     std::vector<size_t> widths(m_headings_.size());
     for (size_t column = 0; column < widths.size(); ++column) {
@@ -79,31 +86,62 @@ std::vector<size_t> TextTable::FittedWidths(size_t available) const
             widths[column] = std::max(widths[column], DisplayWidth(row[column]));
         }
     }
-    const size_t gaps = widths.empty() ? 0 : kColumnGap * (widths.size() - 1);
-    auto total = [&]() { return std::accumulate(widths.begin(), widths.end(), gaps); };
-    // The widest column that may still give way: flexible ones first.
-    auto nextToCut = [&]() -> size_t* {
-        for (bool flexibleRound : {true, false}) {
+    return widths;
+}
+
+// Widths of the shown columns (0: left out). Flexible columns are cut first,
+// the widest first, down to a readable width; if that is not enough, columns
+// are left out, flexible ones first, then the others that are no key, from
+// the right. Key columns are never cut: the line may stay wider instead.
+std::vector<size_t> TextTable::FittedWidths(size_t available) const
+{
+    const std::vector<size_t> natural = NaturalWidths();
+    std::vector<bool> shown(natural.size(), true);
+    std::vector<size_t> widths;
+    auto fits = [&]() {
+        widths = natural;
+        size_t total = 0;
+        size_t count = 0;
+        for (size_t column = 0; column < widths.size(); ++column) {
+            if (!shown[column]) {
+                widths[column] = 0;
+            } else {
+                total += widths[column];
+                ++count;
+            }
+        }
+        total += count > 0 ? kColumnGap * (count - 1) : 0;
+        while (total > available) {
             size_t* widest = nullptr;
             for (size_t column = 0; column < widths.size(); ++column) {
-                if ((!flexibleRound || m_flexible_[column]) && widths[column] > kNarrowestColumn &&
+                if (shown[column] && m_flexible_[column] && widths[column] > kNarrowestColumn &&
                     (widest == nullptr || widths[column] > *widest)) {
                     widest = &widths[column];
                 }
             }
-            if (widest != nullptr) {
-                return widest;
+            if (widest == nullptr) {
+                return false;
+            }
+            --*widest;
+            --total;
+        }
+        return true;
+    };
+    std::vector<size_t> leaveOutOrder;
+    for (bool flexibleRound : {true, false}) {
+        for (size_t column = natural.size(); column-- > 0;) {
+            if (!m_key_[column] && m_flexible_[column] == flexibleRound) {
+                leaveOutOrder.push_back(column);
             }
         }
-        return nullptr;
-    };
-    while (total() > available) {
-        size_t* column = nextToCut();
-        if (column == nullptr) {
-            break;
-        }
-        --*column;
     }
+    for (size_t column : leaveOutOrder) {
+        if (fits()) {
+            return widths;
+        }
+        shown[column] = false;
+    }
+    fits();
     return widths;
 }
 
@@ -114,11 +152,11 @@ std::string TextTable::Render(size_t indent, size_t maxWidth) const
     auto renderRow = [&](const std::vector<std::string>& cells) {
         std::string line(indent, ' ');
         for (size_t column = 0; column < cells.size(); ++column) {
-            const std::string cell = CutToWidth(cells[column], widths[column]);
-            line += cell;
-            if (column + 1 < cells.size()) {
-                line += std::string(widths[column] - DisplayWidth(cell) + kColumnGap, ' ');
+            if (widths[column] == 0) {
+                continue;
             }
+            const std::string cell = CutToWidth(cells[column], widths[column]);
+            line += cell + std::string(widths[column] - DisplayWidth(cell) + kColumnGap, ' ');
         }
         while (!line.empty() && line.back() == ' ') {
             line.pop_back();
@@ -128,6 +166,15 @@ std::string TextTable::Render(size_t indent, size_t maxWidth) const
     renderRow(m_headings_);
     for (const auto& row : m_rows_) {
         renderRow(row);
+    }
+    std::string leftOut;
+    for (size_t column = 0; column < widths.size(); ++column) {
+        if (widths[column] == 0) {
+            leftOut += (leftOut.empty() ? "" : ", ") + m_headings_[column];
+        }
+    }
+    if (!leftOut.empty()) {
+        text += std::string(indent, ' ') + "(not shown: " + leftOut + ")\n";
     }
     return text;
 }

@@ -21,6 +21,8 @@ struct ToolOptions {
     std::string user;
     std::string passwordFile;        // "-" reads standard input
     bool ssl = false;
+    std::string caFile;              // --verify-cert: the tool's own TLS check verifies the chain
+    unsigned int connectTimeoutSeconds = 5;  // the tool's own check: resolve and connect within this
 
     std::string hostsFile;           // fleet inventory when not empty
     unsigned int jobs = 4;
