@@ -76,7 +76,8 @@ int DiagnosticList(Quillet::Mellanox::Mellanox& module, ResultPrinter& printer)
 int DiagnosticRun(Quillet::Mellanox::Mellanox& module, const ToolOptions& options, LogForwarding& log,
                   ResultPrinter& printer)
 {
-    Quillet::QuilletIHV::DiagnosticRecord_ record;
+    // The framework's record leaves the result unset; a refused run prints it.
+    Quillet::QuilletIHV::DiagnosticRecord_ record{};
     int status = 0;
     {
         std::unique_ptr<DiagnosticProgress> progress;
