@@ -140,7 +140,6 @@ struct ChildStart {
     int failureReport;
 };
 
-const int kFailureReportDescriptor = 3;
 // How the helper shows in the process list, beside the program it runs.
 const char kHelperName[] = "quillet-spawn";
 
@@ -161,17 +160,16 @@ bool PlaceDescriptor(int fd, int target)
     return ::dup2(fd, target) == target;
 }
 
-// Closes the descriptors from `first` on that would not survive running a
-// program (close-on-exec): the helper never runs one of its own, so it must
+// Closes the descriptors that would not survive running a program
+// (close-on-exec), but `kept`: the helper never runs one of its own, so it must
 // drop them itself, or it would hold the output pipes of this and other
 // spawns open. Inheritable ones stay for the program, as they would without
 // the helper. Reads /proc/self/fd with raw system calls (no allocation).
-void CloseCloseOnExecDescriptorsFrom(int first)
+void CloseCloseOnExecDescriptors(int kept)
 {
     const int directory = ::open("/proc/self/fd", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (directory < 0) {
-        ::syscall(SYS_close_range, first, ~0U, 0);
-        return;
+        return;  // then they stay open until the program ends
     }
     alignas(8) char entries[4096];
     for (;;) {
@@ -191,7 +189,7 @@ void CloseCloseOnExecDescriptorsFrom(int first)
                 number = number && *c >= '0' && *c <= '9';
                 fd = fd * 10 + (*c - '0');
             }
-            if (number && fd >= first && fd != directory) {
+            if (number && fd > STDERR_FILENO && fd != directory && fd != kept) {
                 const int flags = ::fcntl(fd, F_GETFD);
                 if (flags >= 0 && (flags & FD_CLOEXEC)) {
                     ::close(fd);
@@ -227,21 +225,16 @@ void CloseCloseOnExecDescriptorsFrom(int first)
             ::sigaction(number, &action, nullptr);
         }
     }
-    // The program's three standard descriptors, then the failure report on
-    // the next one (the pipes all lie above the standard three, so none is
-    // overwritten before it is placed).
+    // The program's three standard descriptors (the pipes all lie above them,
+    // so none is overwritten before it is placed), the host's inheritable
+    // ones, and the failure report until the program runs.
     if (!PlaceDescriptor(start.standardInput, STDIN_FILENO) ||
         !PlaceDescriptor(start.standardOutput, STDOUT_FILENO) ||
         !PlaceDescriptor(start.standardOutput, STDERR_FILENO)) {
         ReportFailure(start.failureReport, errno);
         ::_exit(127);
     }
-    if (::dup3(start.failureReport, kFailureReportDescriptor, O_CLOEXEC) != kFailureReportDescriptor &&
-        start.failureReport != kFailureReportDescriptor) {
-        ReportFailure(start.failureReport, errno);
-        ::_exit(127);
-    }
-    CloseCloseOnExecDescriptorsFrom(kFailureReportDescriptor + 1);
+    CloseCloseOnExecDescriptors(start.failureReport);
 
     const pid_t helper = ::getpid();
     const pid_t program = ::vfork();
@@ -266,15 +259,15 @@ void CloseCloseOnExecDescriptorsFrom(int first)
                 error = errno;
             }
         }
-        ReportFailure(kFailureReportDescriptor, error);
+        ReportFailure(start.failureReport, error);
         ::_exit(127);
     }
     if (program < 0) {
-        ReportFailure(kFailureReportDescriptor, errno);
+        ReportFailure(start.failureReport, errno);
         ::_exit(127);
     }
     // Only the program holds the output now, so it ends when the program is done with it.
-    ::close(kFailureReportDescriptor);
+    ::close(start.failureReport);
     ::close(STDIN_FILENO);
     ::close(STDOUT_FILENO);
     ::close(STDERR_FILENO);
