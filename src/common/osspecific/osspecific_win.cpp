@@ -108,11 +108,6 @@ HANDLE HandleFromInt(int handle)
     return reinterpret_cast<HANDLE>(static_cast<std::intptr_t>(handle));
 }
 
-int HandleToInt(HANDLE handle)
-{
-    return static_cast<int>(reinterpret_cast<std::intptr_t>(handle));
-}
-
 int SpawnFailed(const char* message)
 {
     OPN_LOG(1) << message;
@@ -163,7 +158,8 @@ bool ReadPipeWithin(HANDLE pipe, int64_t milliseconds, std::string& contents)
             return false;
         }
         std::this_thread::sleep_for(std::min<std::chrono::steady_clock::duration>(pause, deadline - now));
-        pause = std::min(pause * 2, std::chrono::milliseconds(50));
+        // Short enough that the end of a tool's output is seen at once.
+        pause = std::min(pause * 2, std::chrono::milliseconds(10));
     }
 }
 
