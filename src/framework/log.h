@@ -26,9 +26,10 @@ public:
     static unsigned int GetMinLogLevel();
     // Set by the host; 1 (errors only) until it does.
     static void SetMinLogLevel(unsigned int level);
-    // Replaces where finished records go; an empty sink restores the
-    // default, which writes one line per record to standard error.
-    static void SetSink(Sink sink);
+    // Replaces where finished records go and gives back the sink it
+    // replaced; an empty sink restores the default, which writes one line per
+    // record to standard error.
+    static Sink SetSink(Sink sink);
 
     Log(unsigned int level, const char* file, int line);
     virtual ~Log();
@@ -46,7 +47,7 @@ private:
 
 // Collects every record written while it lives, for tests to assert on.
 // Installs itself as the sink, sets the threshold, and restores both when
-// destroyed.
+// destroyed: a capture made inside another hands the records back to it.
 class QUILLET_LOG_API LogCapture {
 public:
     explicit LogCapture(unsigned int threshold = 4);
@@ -67,6 +68,7 @@ private:
     struct State;
     State* m_state_;
     unsigned int m_previous_threshold_;
+    Log::Sink m_previous_sink_;
 };
 
 }  // namespace Quillet

@@ -17,7 +17,7 @@ struct RawData_ {
 
 // The outcome of one diagnostic run.
 struct DiagnosticRecord_ {
-    int32_t result = 0;
+    int32_t result;
     std::string job_state;
     std::string percent_complete;
     std::string completion_state;

@@ -8,18 +8,10 @@
 namespace Quillet {
 namespace Mellanox {
 
-// Values of PCIDevice_::type.
-enum PCIDeviceType : int32_t {
-    PCI_DEVICE_TYPE_ETHERNET = 0,
-    PCI_DEVICE_TYPE_INFINIBAND = 1,
-    // A function whose name tells neither "IB" nor "EN": the inventory leaves
-    // the type at this value so that it never reads as Ethernet by accident.
-    PCI_DEVICE_TYPE_UNKNOWN = -1
-};
-
-// One PCI function of an adapter.
+// One PCI function of an adapter. `type`: 0 Ethernet, 1 InfiniBand; the
+// default constructor leaves it unset.
 struct PCIDevice_ {
-    int32_t type = PCI_DEVICE_TYPE_UNKNOWN;
+    int32_t type;
     std::string instance_ID;
     std::string caption;
     std::string description;

@@ -30,6 +30,21 @@ TEST(LogCapture, SetsThresholdWhileAliveAndRestoresIt)
     EXPECT_EQ(Quillet::Log::GetMinLogLevel(), 1u);
 }
 
+TEST(LogCapture, NestedCaptureHandsBackToTheOuterOneWithItsThreshold)
+{
+    Quillet::LogCapture outer(2);
+    {
+        Quillet::LogCapture inner(4);
+        { Quillet::Log(4, "f.cpp", 1).Stream() << "inner"; }
+        EXPECT_EQ(inner.Messages(), std::vector<std::string>{"inner"});
+    }
+    EXPECT_EQ(Quillet::Log::GetMinLogLevel(), 2u);
+    testing::internal::CaptureStderr();
+    { Quillet::Log(1, "f.cpp", 2).Stream() << "outer"; }
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "") << "the default sink came back too early";
+    EXPECT_EQ(outer.Messages(), std::vector<std::string>{"outer"});
+}
+
 TEST(LogSink, DefaultSinkWritesTimeLevelAndPlaceToStderr)
 {
     Quillet::Log::SetSink(Quillet::Log::Sink());

@@ -41,14 +41,6 @@ TEST(Records, ConnectionInfoDefaults)
     static_assert(std::is_same<decltype(info.connection_type), int32_t>::value, "type is 32-bit signed");
 }
 
-TEST(Records, PciDeviceTypeHasADefinedValueForUnknownFunctions)
-{
-    Quillet::Mellanox::PCIDevice_ device;
-    EXPECT_EQ(device.type, Quillet::Mellanox::PCI_DEVICE_TYPE_UNKNOWN);
-    Quillet::Mellanox::StructuredInfo_ info;
-    EXPECT_TRUE(info.pci_devices.empty() && info.ports.empty() && info.software_identities.empty());
-}
-
 TEST(Records, FieldsKeepDeclaredOrder)
 {
     // The framework's declaration and ours must agree field for field.
@@ -62,6 +54,14 @@ TEST(Records, FieldsKeepDeclaredOrder)
     static_assert(offsetof(Quillet::Mellanox::StructuredInfo_, software_identities) <
                       offsetof(Quillet::Mellanox::StructuredInfo_, ports),
                   "identities precede ports");
+    // Nothing beyond the declared fields: the type (padded to a string's
+    // alignment) and 21 texts, 27 texts, 6 texts, 3 lists.
+    static_assert(sizeof(Quillet::Mellanox::PCIDevice_) == alignof(std::string) + 21 * sizeof(std::string),
+                  "PCIDevice_ holds its 22 fields only");
+    static_assert(sizeof(Quillet::Mellanox::Port_) == 27 * sizeof(std::string), "Port_ holds its 27 texts only");
+    static_assert(sizeof(Quillet::QuilletIHV::RawData_) == 6 * sizeof(std::string), "RawData_ holds 6 texts");
+    static_assert(sizeof(Quillet::Mellanox::StructuredInfo_) == 3 * sizeof(std::vector<int>),
+                  "StructuredInfo_ holds its 3 lists only");
     SUCCEED();
 }
 

@@ -73,15 +73,16 @@ const std::vector<CopiedField<SoftwareIdentity_>> kInventoryIdentityFields = {
 
 namespace {
 
+// 1 InfiniBand, 0 Ethernet, -1 (the module's own value) for neither.
 int32_t ExpectedPciType(const std::string& name)
 {
     if (name.find("IB") != std::string::npos) {
-        return Quillet::Mellanox::PCI_DEVICE_TYPE_INFINIBAND;
+        return 1;
     }
     if (name.find("EN") != std::string::npos) {
-        return Quillet::Mellanox::PCI_DEVICE_TYPE_ETHERNET;
+        return 0;
     }
-    return Quillet::Mellanox::PCI_DEVICE_TYPE_UNKNOWN;
+    return -1;
 }
 
 // An identity the provider classified keeps its texts and its element name as

@@ -41,7 +41,7 @@ ServerInventory OneAdapter()
     inventory.structuredInfo = Succeeded(1700000000);
     inventory.softwareIdentities = Succeeded(1700000001);
     Quillet::Mellanox::PCIDevice_ function;
-    function.type = Quillet::Mellanox::PCI_DEVICE_TYPE_ETHERNET;
+    function.type = 0;  // Ethernet
     function.device_ID = "0000:06:00.1";
     function.vendor_ID = "5555";
     function.PCI_device_ID = "4117";

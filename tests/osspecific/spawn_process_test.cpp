@@ -8,9 +8,12 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "log.h"
@@ -180,10 +183,56 @@ TEST(SpawnProcess, GivesStillActiveWhenTheChildOutlivesTheTimeoutAndLeavesItRunn
     pid_t child = 0;
     std::ifstream(pidFile) >> child;
     ASSERT_GT(child, 0);
-    int status = 0;
-    EXPECT_EQ(::waitpid(child, &status, WNOHANG), 0) << "the child should still be running";
+    EXPECT_EQ(::kill(child, 0), 0) << "the child should still be running";
     ::kill(child, SIGKILL);
-    EXPECT_EQ(::waitpid(child, &status, 0), child);
+}
+
+TEST(SpawnProcess, TimedOutChildrenAreCollectedOnceEndedAndEndedWithTheirList)
+{
+    QuilletTest::ScopedTempDirectory directory;
+    const std::string pidFile = (directory.Path() / "child.pid").string();
+    std::string output;
+    auto timedOut = std::make_unique<Quillet::OsSpecific::TimedOutChildren>();
+    // Ends a second after its output, which the shortened wait does not see.
+    {
+        Quillet::OsSpecific::ScopedChildWaitObserver shortWait([](int64_t) { return int64_t{100}; });
+        EXPECT_EQ(SpawnProcess(kChild, {"detach", pidFile, "1"}, 100, &output, timedOut.get()),
+                  Quillet::OsSpecific::kStillActive);
+        EXPECT_EQ(SpawnProcess(kChild, {"detach", pidFile, "3600"}, 100, &output, timedOut.get()),
+                  Quillet::OsSpecific::kStillActive);
+    }
+    EXPECT_EQ(timedOut->Size(), 2u);
+    std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+    LogCapture capture(3);
+    EXPECT_EQ(SpawnProcess(kChild, {"exit", "0"}, 100, &output, timedOut.get()), 0);
+    EXPECT_EQ(timedOut->Size(), 1u) << "the ended one was collected by the next spawn";
+    pid_t running = 0;
+    std::ifstream(pidFile) >> running;
+    ASSERT_GT(running, 0);
+    timedOut.reset();
+    EXPECT_EQ(capture.Count(3, "SpawnProcess() " + kChild + " \"detach\" \"" + pidFile + "\" \"3600\" ended after its time-out"),
+              1u);
+    // The program goes with its helper; give the kernel a moment to deliver.
+    for (int tries = 0; tries < 100 && ::kill(running, 0) == 0; ++tries) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    EXPECT_NE(::kill(running, 0), 0) << "the program that outlived its time ended with its list";
+}
+
+TEST(SpawnProcess, ExitCodeIsKeptWhenTheHostIgnoresSigchld)
+{
+    struct sigaction ignored {};
+    ignored.sa_handler = SIG_IGN;
+    struct sigaction previous {};
+    ASSERT_EQ(::sigaction(SIGCHLD, &ignored, &previous), 0);
+    std::string output;
+    const int failed = SpawnProcess(kChild, {"exit", "3"}, kGenerousTimeoutSeconds, &output);
+    const int succeeded = SpawnProcess(kChild, {"exit", "0"}, kGenerousTimeoutSeconds, &output);
+    struct sigaction after {};
+    ::sigaction(SIGCHLD, &previous, &after);
+    EXPECT_EQ(failed, 3);
+    EXPECT_EQ(succeeded, 0);
+    EXPECT_EQ(after.sa_handler, SIG_IGN);
 }
 
 }  // namespace

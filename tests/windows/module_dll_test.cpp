@@ -91,7 +91,7 @@ TEST(WindowsModuleDllTest, OutOfBandInventoryIsTheSameOverHttpAndHttps)
     EXPECT_EQ(PortIds(plain), PortIds(secure));
     EXPECT_EQ(IdentityVersions(plain.software_identities), IdentityVersions(secure.software_identities));
     ASSERT_FALSE(plain.pci_devices.empty());
-    EXPECT_EQ(Quillet::Mellanox::PCI_DEVICE_TYPE_INFINIBAND, plain.pci_devices[0].type);
+    EXPECT_EQ(1, plain.pci_devices[0].type) << "InfiniBand";
 }
 
 TEST(WindowsModuleDllTest, OutOfBandSoftwareIdentitiesAreFilteredWithoutDuplicates)

@@ -94,6 +94,25 @@ TEST(SpawnProcessTest, ChildRunningPastTheTimeoutGives259AndKeepsRunning)
     CloseHandle(child);
 }
 
+TEST(SpawnProcessTest, ChildHoldingItsOutputPastTheTimeoutGives259WithWhatItPrinted)
+{
+    std::vector<int64_t> requested;
+    Quillet::OsSpecific::ScopedChildWaitObserver shortWait([&requested](int64_t milliseconds) {
+        requested.push_back(milliseconds);
+        return int64_t{300};
+    });
+    std::string output;
+    EXPECT_EQ(Quillet::OsSpecific::kStillActive, SpawnProcess(Child(), {"hold", "60000"}, 100, &output));
+    EXPECT_EQ(std::vector<int64_t>{100000}, requested);
+
+    const DWORD childId = std::stoul(output);
+    HANDLE child = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, childId);
+    ASSERT_NE(nullptr, child) << "child " << childId << " is gone";
+    TerminateProcess(child, 0);
+    WaitForSingleObject(child, INFINITE);
+    CloseHandle(child);
+}
+
 TEST(SpawnProcessTest, QuotesEveryArgumentSoSpacesAndEmptyArgumentsArrive)
 {
     LogCapture log;

@@ -3,6 +3,7 @@
 //   spawn_child exit CODE          exits with CODE (unsigned decimal)
 //   spawn_child interleave N SIZE  writes N blocks of SIZE bytes, alternately to stdout and stderr
 //   spawn_child linger MS          prints its process id, closes its output, then sleeps MS
+//   spawn_child hold MS            prints its process id, keeps its output open and sleeps MS
 #include <windows.h>
 
 #include <fcntl.h>
@@ -40,12 +41,14 @@ int Interleave(int blocks, int size)
     return 0;
 }
 
-int Linger(unsigned long milliseconds)
+int Linger(unsigned long milliseconds, bool keepOutput)
 {
     std::printf("%lu", GetCurrentProcessId());
     std::fflush(stdout);
-    // Standard output and standard error share one inherited pipe handle.
-    CloseHandle(GetStdHandle(STD_OUTPUT_HANDLE));
+    if (!keepOutput) {
+        // Standard output and standard error share one inherited pipe handle.
+        CloseHandle(GetStdHandle(STD_OUTPUT_HANDLE));
+    }
     Sleep(milliseconds);
     return 0;
 }
@@ -67,8 +70,8 @@ int main(int argc, char** argv)
     if (mode == "interleave") {
         return Interleave(static_cast<int>(ArgumentNumber(argc, argv, 2)), static_cast<int>(ArgumentNumber(argc, argv, 3)));
     }
-    if (mode == "linger") {
-        return Linger(ArgumentNumber(argc, argv, 2));
+    if (mode == "linger" || mode == "hold") {
+        return Linger(ArgumentNumber(argc, argv, 2), mode == "hold");
     }
     std::fprintf(stderr, "spawn_child: unknown mode '%s'\n", mode.c_str());
     return 2;

@@ -141,9 +141,9 @@ std::string PciIds(const std::string& vendorId, const std::string& deviceId)
 std::string PciFunctionKind(int32_t type)
 {
     switch (type) {
-    case Quillet::Mellanox::PCI_DEVICE_TYPE_ETHERNET:
+    case 0:
         return "Ethernet";
-    case Quillet::Mellanox::PCI_DEVICE_TYPE_INFINIBAND:
+    case 1:
         return "InfiniBand";
     default:
         return "unknown";

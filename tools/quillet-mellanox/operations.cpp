@@ -118,7 +118,8 @@ int DiagnosticRunExitCode(int status, int listStatus, const std::string& name,
 int DiagnosticRun(ModuleSession& session, const ToolOptions& options, LogForwarding& log,
                   ResultPrinter& printer)
 {
-    Quillet::QuilletIHV::DiagnosticRecord_ record;
+    // The framework's record leaves the result unset; a refused run prints it.
+    Quillet::QuilletIHV::DiagnosticRecord_ record{};
     int status = kNotRun;
     int listStatus = kNotRun;
     if (!session.Failure()) {

@@ -4,7 +4,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <filesystem>
 #include <string>
+#include <system_error>
 #include <vector>
 
 #include "opn_logging.h"
@@ -48,6 +50,28 @@ std::string MainProgramPath()
     return std::string(path.data(), static_cast<size_t>(length));
 }
 
+std::string CurrentDirectory()
+{
+    std::error_code error;
+    const std::filesystem::path directory = std::filesystem::current_path(error);
+    return error ? std::string() : directory.string();
+}
+
+// The working directory while this code was being loaded. A library loaded
+// by a relative path (dlopen("./lib.so"), a relative LD_LIBRARY_PATH entry) is
+// known to the loader by that path alone, and the host may change directory
+// afterwards: the path is resolved against this directory, taken before the
+// host could move.
+const std::string kDirectoryAtLoad = CurrentDirectory();
+
+std::string AbsoluteFromLoad(const std::string& path)
+{
+    if (path.empty() || path.front() == '/' || kDirectoryAtLoad.empty()) {
+        return path;
+    }
+    return (std::filesystem::path(kDirectoryAtLoad) / path).lexically_normal().string();
+}
+
 std::string ModulePath(ModuleHandle module)
 {
     Dl_info info{};
@@ -60,7 +84,7 @@ std::string ModulePath(ModuleHandle module)
             return programPath;
         }
     }
-    return info.dli_fname;
+    return AbsoluteFromLoad(info.dli_fname);
 }
 
 }  // namespace

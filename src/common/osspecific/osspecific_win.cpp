@@ -2,8 +2,11 @@
 // handle reads, file attributes and the module's own file.
 #include <windows.h>
 
+#include <algorithm>
+#include <chrono>
 #include <cstdint>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "opn_logging.h"
@@ -105,21 +108,78 @@ HANDLE HandleFromInt(int handle)
     return reinterpret_cast<HANDLE>(static_cast<std::intptr_t>(handle));
 }
 
-int HandleToInt(HANDLE handle)
-{
-    return static_cast<int>(reinterpret_cast<std::intptr_t>(handle));
-}
-
 int SpawnFailed(const char* message)
 {
     OPN_LOG(1) << message;
     return -1;
 }
 
+void LogReadFailure(const std::string& name, DWORD error)
+{
+    OPN_LOG(1) << "GetFileContents failed to read file" << name;
+    OPN_LOG(4) << SystemErrorText(error);
+}
+
+// Reads the child's output pipe to its end, or until `milliseconds` have
+// passed: anonymous pipes know no overlapped reads, so the pipe is looked at
+// after short real pauses (not the module's pauses) and only what is there is
+// read. Returns false when the time ran out; what was read stays in `contents`.
+bool ReadPipeWithin(HANDLE pipe, int64_t milliseconds, std::string& contents)
+{
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
+    std::vector<char> buffer(kReadChunkBytes);
+    std::chrono::milliseconds pause(1);
+    for (;;) {
+        DWORD available = 0;
+        if (!PeekNamedPipe(pipe, nullptr, 0, nullptr, &available, nullptr)) {
+            const DWORD error = GetLastError();
+            // The writers have all gone: the end of the output.
+            if (error != ERROR_BROKEN_PIPE) {
+                LogReadFailure("", error);
+            }
+            return true;
+        }
+        if (available > 0) {
+            DWORD transferred = 0;
+            const DWORD wanted = std::min<DWORD>(available, kReadChunkBytes);
+            if (!ReadFile(pipe, buffer.data(), wanted, &transferred, nullptr)) {
+                const DWORD error = GetLastError();
+                if (error != ERROR_BROKEN_PIPE) {
+                    LogReadFailure("", error);
+                }
+                return true;
+            }
+            contents.append(buffer.data(), transferred);
+            pause = std::chrono::milliseconds(1);
+            continue;
+        }
+        const auto now = std::chrono::steady_clock::now();
+        if (now >= deadline) {
+            return false;
+        }
+        std::this_thread::sleep_for(std::min<std::chrono::steady_clock::duration>(pause, deadline - now));
+        // Short enough that the end of a tool's output is seen at once.
+        pause = std::min(pause * 2, std::chrono::milliseconds(10));
+    }
+}
+
 }  // namespace
 
+// Windows children vanish once their handles are closed: nothing to collect.
+TimedOutChildren::~TimedOutChildren() = default;
+
+void TimedOutChildren::Add(long processId, const std::string& commandLine)
+{
+    m_children_.push_back(Child{processId, commandLine});
+}
+
+void TimedOutChildren::CollectEnded()
+{
+    m_children_.clear();
+}
+
 int SpawnProcess(const std::string& command, const std::vector<std::string>& arguments, int timeoutSeconds,
-                 std::string* output)
+                 std::string* output, TimedOutChildren* /*timedOut: nothing to collect here*/)
 {
     const std::string commandLine = BuildCommandLine(command, arguments);
 
@@ -166,14 +226,23 @@ int SpawnProcess(const std::string& command, const std::vector<std::string>& arg
     }
 
     // Read before waiting: a child that writes more than the pipe holds must
-    // not block on it while we wait for its exit.
-    *output = GetFileContents(HandleToInt(outputRead.Get()), "");
+    // not block on it while we wait for its exit. The read has the same bound
+    // as the wait: a child, or a grandchild it left the handle to, that never
+    // closes it must not hold the caller for ever.
+    const int64_t waitMilliseconds = ChildWaitMilliseconds(static_cast<int64_t>(timeoutSeconds) * 1000);
+    std::string contents;
+    const bool outputEnded = ReadPipeWithin(outputRead.Get(), waitMilliseconds, contents);
+    *output = std::move(contents);
     OPN_LOG(3) << "SpawnProcess() " << commandLine << " Returned:" << *output;
     outputRead.Close();
 
-    WaitForSingleObject(process.Get(), static_cast<DWORD>(timeoutSeconds) * 1000u);
-    DWORD exitCode = 0;
-    GetExitCodeProcess(process.Get(), &exitCode);
+    DWORD exitCode = kStillActive;
+    if (outputEnded) {
+        const int64_t bounded = std::min<int64_t>(std::max<int64_t>(waitMilliseconds, 0), INFINITE - 1);
+        WaitForSingleObject(process.Get(), static_cast<DWORD>(bounded));
+        exitCode = 0;
+        GetExitCodeProcess(process.Get(), &exitCode);
+    }
     OPN_LOG(3) << "SpawnProcess() " << commandLine << " exit code = " << exitCode;
     return static_cast<int>(exitCode);
 }
@@ -193,9 +262,7 @@ std::string GetFileContents(int handle, const std::string& name)
             contents.append(buffer.data(), transferred);
             continue;
         }
-        const DWORD error = GetLastError();
-        OPN_LOG(1) << "GetFileContents failed to read file" << name;
-        OPN_LOG(4) << SystemErrorText(error);
+        LogReadFailure(name, GetLastError());
         return contents;
     }
 }

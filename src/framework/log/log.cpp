@@ -62,11 +62,12 @@ void Log::SetMinLogLevel(unsigned int level)
     Settings().threshold.store(level, std::memory_order_relaxed);
 }
 
-void Log::SetSink(Sink sink)
+Log::Sink Log::SetSink(Sink sink)
 {
     LoggerSettings& settings = Settings();
     std::lock_guard<std::mutex> lock(settings.mutex);
-    settings.sink = std::move(sink);
+    std::swap(settings.sink, sink);
+    return sink;
 }
 
 Log::Log(unsigned int level, const char* file, int line) : m_level_(level), m_file_(file ? file : ""), m_line_(line)
@@ -102,7 +103,7 @@ struct LogCapture::State {
 LogCapture::LogCapture(unsigned int threshold) : m_state_(new State), m_previous_threshold_(Log::GetMinLogLevel())
 {
     State* state = m_state_;
-    Log::SetSink([state](const LogRecord& record) {
+    m_previous_sink_ = Log::SetSink([state](const LogRecord& record) {
         std::lock_guard<std::mutex> lock(state->mutex);
         state->records.push_back(record);
     });
@@ -111,7 +112,7 @@ LogCapture::LogCapture(unsigned int threshold) : m_state_(new State), m_previous
 
 LogCapture::~LogCapture()
 {
-    Log::SetSink(Log::Sink());
+    Log::SetSink(std::move(m_previous_sink_));
     Log::SetMinLogLevel(m_previous_threshold_);
     delete m_state_;
 }

@@ -1,5 +1,6 @@
 #include "fake_output.h"
 
+#include <poll.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -32,6 +33,18 @@ void CloseOutput()
 void SleepSeconds(int seconds)
 {
     std::this_thread::sleep_for(std::chrono::seconds(seconds));
+}
+
+void HoldOutputInChild(int seconds)
+{
+    if (::fork() != 0) {
+        return;
+    }
+    // A pipe's write end reports an error once the reader has closed its end:
+    // the holder goes then, and leaves nothing behind a reader that gave up.
+    pollfd output{STDOUT_FILENO, 0, 0};
+    ::poll(&output, 1, seconds * 1000);
+    ::_exit(0);
 }
 
 std::string ReadWholeFile(const std::string& path)

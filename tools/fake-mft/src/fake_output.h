@@ -28,6 +28,9 @@ void WriteTo(int fd, const std::string& text);
 void CloseOutput();
 
 void SleepSeconds(int seconds);
+// Starts a child that holds standard output and error open for `seconds`, or
+// until the reader closes its end, and returns at once.
+void HoldOutputInChild(int seconds);
 
 // The whole file, byte for byte; throws std::runtime_error naming it.
 std::string ReadWholeFile(const std::string& path);

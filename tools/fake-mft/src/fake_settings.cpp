@@ -67,10 +67,12 @@ FakeSettings FakeSettings::FromEnvironment()
     settings.hangingDevice = Variable("FAKE_MFT_HANG_DEVICE");
     settings.hangSeconds = NumberVariable("FAKE_MFT_HANG_SECONDS", settings.hangSeconds);
     const std::string hangOutput = Variable("FAKE_MFT_HANG_OUTPUT");
-    if (!hangOutput.empty() && hangOutput != "open" && hangOutput != "closed") {
-        throw std::runtime_error("FAKE_MFT_HANG_OUTPUT is neither 'open' nor 'closed': '" + hangOutput + "'");
+    if (!hangOutput.empty() && hangOutput != "open" && hangOutput != "closed" && hangOutput != "grandchild") {
+        throw std::runtime_error("FAKE_MFT_HANG_OUTPUT is not 'open', 'closed' or 'grandchild': '" + hangOutput +
+                                 "'");
     }
     settings.hangKeepsOutputOpen = hangOutput == "open";
+    settings.hangInGrandchild = hangOutput == "grandchild";
     settings.hugeMegabytes = NumberVariable("FAKE_MFT_HUGE_MB", 0);
     settings.argumentsLog = Variable("FAKE_MFT_ARGS_LOG");
     return settings;

@@ -16,6 +16,9 @@ struct FakeSettings {
     std::string hangingDevice;
     int hangSeconds = 3600;
     bool hangKeepsOutputOpen = false;
+    // The query ends at once and leaves the hang to a child of its own that
+    // keeps the output open.
+    bool hangInGrandchild = false;
     int hugeMegabytes = 0;
     std::string argumentsLog;
 

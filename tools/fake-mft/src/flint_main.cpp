@@ -61,6 +61,10 @@ int Run(int argc, char** argv)
         WriteTo(1, FillerText(settings.hugeMegabytes, settings.crlf));
     }
     if (!settings.hangingDevice.empty() && settings.hangingDevice == device) {
+        if (settings.hangInGrandchild) {
+            HoldOutputInChild(settings.hangSeconds);
+            return 0;
+        }
         if (!settings.hangKeepsOutputOpen) {
             CloseOutput();
         }

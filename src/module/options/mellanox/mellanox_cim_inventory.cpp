@@ -89,8 +89,21 @@ MellanoxCim::MellanoxCim() : m_cimfunc_(nullptr), m_mode_(kInBand)
     // The manager must exist before the local server is addressed.
     Quillet::Cimom::GetInstance();
     m_cimfunc_ = new CimFunc(Pegasus::CIMNamespaceName(kNameSpace));
-    CimFunc::EnableProviderModule(kProviderModule);
-    m_diag_method_ = Pegasus::CIMName(kDiagnosticMethod);
+    try {
+        CimFunc::EnableProviderModule(kProviderModule);
+        m_diag_method_ = Pegasus::CIMName(kDiagnosticMethod);
+    } catch (...) {
+        // No destructor runs for a constructor that throws: what it enabled
+        // (or may have, when enabling itself threw) is disabled here, and the
+        // first failure is the one passed on.
+        try {
+            CimFunc::DisableProviderModule(kProviderModule);
+        } catch (...) {
+        }
+        delete m_cimfunc_;
+        m_cimfunc_ = nullptr;
+        throw;
+    }
 }
 
 MellanoxCim::MellanoxCim(const Quillet::QuilletConnection::ConnectionInfo& info)

@@ -12,6 +12,13 @@ namespace {
 const int32_t kInBand = 0;
 const int32_t kOutOfBand = 1;
 
+// Values of PCIDevice_::type. The framework's record leaves the type unset
+// for a function whose name tells neither "IB" nor "EN"; it gets a value of
+// its own so that it never reads as Ethernet by accident.
+const int32_t kPciTypeEthernet = 0;
+const int32_t kPciTypeInfiniBand = 1;
+const int32_t kPciTypeUnknown = -1;
+
 bool Contains(const std::string& text, const std::string& part)
 {
     return text.find(part) != std::string::npos;
@@ -83,9 +90,11 @@ PCIDevice_ ToPciDevice(const MellanoxCimPcidevice& reader)
     PCIDevice_ device;
     const std::string type = reader.GetValue("Type");
     if (type == "en") {
-        device.type = PCI_DEVICE_TYPE_ETHERNET;
+        device.type = kPciTypeEthernet;
     } else if (type == "ib") {
-        device.type = PCI_DEVICE_TYPE_INFINIBAND;
+        device.type = kPciTypeInfiniBand;
+    } else {
+        device.type = kPciTypeUnknown;
     }
     device.instance_ID = reader.GetValue("InstanceID");
     device.caption = reader.GetValue("Caption");
@@ -187,7 +196,15 @@ MellanoxImpl::MellanoxImpl() : m_cim_(nullptr), m_util_(nullptr), m_mode_(kInBan
     OPN_LOG(4) << "Calling in-band constructor of MellanoxImpl";
     m_mode_ = kInBand;
     m_cim_ = new MellanoxCim();
-    m_util_ = new MellanoxUtil();
+    try {
+        m_util_ = new MellanoxUtil();
+    } catch (...) {
+        // No destructor runs for a constructor that throws: the inventory
+        // object, which has enabled the provider module, is undone here.
+        delete m_cim_;
+        m_cim_ = nullptr;
+        throw;
+    }
 }
 
 MellanoxImpl::MellanoxImpl(const Quillet::QuilletConnection::ConnectionInfo& info)

@@ -22,7 +22,7 @@ const char kMdevicesRelativePath[] = "/utilities/mellanox/WinMFT/mdevices.exe";
 const char kFlintRelativePath[] = "/utilities/mellanox/WinMFT/flint.bat";
 #endif
 
-// A child gets this long to end once its output has ended.
+// A child gets this long to end its output, and as long again to exit after it.
 const int kCommandTimeoutSeconds = 100;
 
 // The line of the device lister's output after which device names follow.
@@ -221,7 +221,7 @@ int MellanoxUtil::ExcuteCommand(std::string tool, std::vector<std::string> argum
 {
     std::string discarded;
     std::string* printed = output != nullptr ? output : &discarded;
-    const int result = Quillet::OsSpecific::SpawnProcess(tool, arguments, kCommandTimeoutSeconds, printed);
+    const int result = Quillet::OsSpecific::SpawnProcess(tool, arguments, kCommandTimeoutSeconds, printed, &m_timed_out_);
 
     const std::string commandText = CommandText(tool, arguments);
     record.command = commandText;

@@ -2,6 +2,7 @@
 #include <string>
 #include <vector>
 
+#include "osspecific.h"
 #include "quillet_ihv.h"
 
 namespace Quillet {
@@ -40,6 +41,9 @@ public:
 private:
     std::string m_utility_;
     std::string m_mdevices_;
+    // Queries given up after their time-out; collected once they end, and
+    // ended with this object at the latest.
+    Quillet::OsSpecific::TimedOutChildren m_timed_out_;
 };
 
 }  // namespace Mellanox
