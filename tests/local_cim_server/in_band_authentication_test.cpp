@@ -150,7 +150,7 @@ TEST(InBandServerWithoutLocalChallenge, EveryRequestIsOneClearFailure)
     EXPECT_NE(failures.front().find("without a Local challenge"), std::string::npos) << failures.front();
     EXPECT_NE(failures.front().find("WWW-Authenticate: Basic"), std::string::npos) << failures.front();
     EXPECT_EQ(pauses.Total(), 0u);
-    EXPECT_EQ(server.stats().requests, 3u) << "start, enumeration and stop: each asked once";
+    EXPECT_EQ(server.stats().requests, 5u) << "start, three enumerations and stop: each sent once";
 }
 
 }  // namespace

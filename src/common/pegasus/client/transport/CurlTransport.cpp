@@ -1,8 +1,9 @@
 // HttpTransport on libcurl. The connection is opened by open() on a socket
-// of our own (TCP, or the CIM server's local domain socket), which curl
-// adopts for its first request and then keeps alive for the following ones;
-// every later socket curl asks for (after the server closed the connection)
-// is counted too.
+// of our own, which curl adopts for its first request and then keeps alive
+// for the following ones; every later socket curl asks for (after the server
+// closed the connection) is counted too. A local domain socket is the
+// exception: curl insists on connecting it itself, so open()'s connection
+// only shows that the server listens, and the first request opens another.
 //
 // TLS: curl cannot hand a connection that it opened for a handshake alone
 // (CONNECT_ONLY) on to a later request. open() therefore runs the handshake
@@ -174,7 +175,10 @@ public:
                                        : connectUnix(endpoint.unixSocket, timeout);
         ++_stats.connectionsOpened;
         _family = connection.family;
-        _pending = std::move(connection.socket);
+        // curl connects a domain socket itself even when told that it is
+        // connected already; that one only proves here that the server listens.
+        if (_family != AF_UNIX)
+            _pending = std::move(connection.socket);
 
         if (!_share)
         {
