@@ -10,10 +10,13 @@
 
 #include <windows.h>
 
+#include <winhttp.h>
+
 #define SECURITY_WIN32
 #include <schannel.h>
 #include <security.h>
 
+#include <cstdio>
 #include <memory>
 #include <vector>
 
@@ -59,7 +62,7 @@ struct ChainRelease
 std::string statusText(SECURITY_STATUS status)
 {
     char code[16];
-    wsprintfA(code, "0x%08lX", static_cast<unsigned long>(status));
+    std::snprintf(code, sizeof code, "0x%08lX", static_cast<unsigned long>(status));
     const std::string text = windowsErrorText(static_cast<unsigned long>(status));
     return text.empty() ? std::string("Schannel status ") + code : text + " (" + code + ")";
 }
