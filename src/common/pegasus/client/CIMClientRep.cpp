@@ -77,6 +77,8 @@ void CIMClientRep::connectLocal(const std::vector<Endpoint>& candidates)
         }
         catch (const CannotConnectException& e)
         {
+            if (candidates.size() == 1)
+                throw;
             // OpenPegasus goes on to the next way to the server alike.
             reasons += (reasons.empty() ? "" : "; ") + utf8(e.getMessage());
             continue;
@@ -89,7 +91,7 @@ void CIMClientRep::connectLocal(const std::vector<Endpoint>& candidates)
         _localAuthentication = true;
         return;
     }
-    throwCannotConnect("this host", "no local CIM server answered: " + reasons);
+    throwCannotConnect("this host", "no local CIM server answered (" + reasons + ")");
 }
 
 void CIMClientRep::openTransport(const Endpoint& endpoint)
