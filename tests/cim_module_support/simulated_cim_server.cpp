@@ -27,13 +27,17 @@ Quillet::QuilletConnection::ConnectionInfo OutOfBandTo(const mlnx_cimsim::testin
     return info;
 }
 
-LocalCimServer::LocalCimServer(const mlnx_cimsim::testing::CimSimProcess& server) : m_had_previous_(false)
+LocalCimServer::LocalCimServer(const mlnx_cimsim::testing::CimSimProcess& server) : LocalCimServer(server.url())
+{
+}
+
+LocalCimServer::LocalCimServer(const std::string& url) : m_had_previous_(false)
 {
     if (const char* previous = ::getenv(kLocalServerVariable)) {
         m_had_previous_ = true;
         m_previous_ = previous;
     }
-    ::setenv(kLocalServerVariable, server.url().c_str(), 1);
+    ::setenv(kLocalServerVariable, url.c_str(), 1);
 }
 
 LocalCimServer::~LocalCimServer()

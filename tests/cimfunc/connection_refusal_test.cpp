@@ -104,7 +104,9 @@ TEST_F(ConnectionRefusal, NothingListeningGivesThreeAttemptsOneMessageThreePause
 
 TEST_F(ConnectionRefusal, RefusedOnceThenAcceptedPausesOnceWithoutFailureLine)
 {
-    for (int type : {0, 1}) {
+    // Plain only: over SSL, connect() waits for a TLS handshake that a bare
+    // listener never answers (tests/local_cim_server covers TLS at connect).
+    for (int type : {0}) {
         Quillet::LogCapture capture(4);
         pauses_.clear();
         const uint16_t port = ClosedLoopbackPort();

@@ -1,11 +1,18 @@
-// HTTP Basic authentication the way OpenPegasus answers it, over HTTP and HTTPS.
+// HTTP Basic authentication the way OpenPegasus answers it, over HTTP and HTTPS, and
+// its Local authentication over the domain socket and TCP.
 
 #include "cim_client_requests.h"
 
 #include <gtest/gtest.h>
 
+#include <pwd.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cstdio>
 #include <fstream>
+#include <iterator>
+#include <memory>
 
 using mlnx_cimsim::testing::CimSimProcess;
 using mlnx_cimsim::testing::HttpConnection;
@@ -77,6 +84,108 @@ TEST(Https, OnlyTlsTwelveIsSpokenAndTheCertificateCanBeExported) {
     EXPECT_EQ(firstLine, "-----BEGIN CERTIFICATE-----");
     std::remove(certificate.c_str());
     EXPECT_EQ(send(sim, enumerateInstances("MLNX_PCIDevice")).status, 200);
+}
+
+}  // namespace
+
+// OpenPegasus's Local authentication, over the domain socket and over TCP alike.
+namespace {
+
+std::string ownUserName() {
+    const passwd* entry = ::getpwuid(::geteuid());
+    return entry != nullptr ? entry->pw_name : "";
+}
+
+std::string localField(const std::string& credentials) {
+    return "PegasusAuthorization: Local \"" + credentials + "\"";
+}
+
+std::string challengePathOf(const mlnx_cimsim::testing::HttpResponse& response) {
+    std::string challenge = response.header("WWW-Authenticate").value_or("");
+    size_t open = challenge.find('"');
+    size_t close = challenge.rfind('"');
+    if (challenge.rfind("Local \"", 0) != 0 || close == open) {
+        ADD_FAILURE() << "no Local challenge: \"" << challenge << "\"";
+        return "";
+    }
+    return challenge.substr(open + 1, close - open - 1);
+}
+
+std::string fileText(const std::string& path) {
+    std::ifstream in(path);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+class LocalAuthentication : public ::testing::TestWithParam<bool> {
+protected:
+    std::unique_ptr<HttpConnection> connect() {
+        return GetParam() ? std::make_unique<HttpConnection>(sim_.domainSocket())
+                          : std::make_unique<HttpConnection>(sim_.host(), sim_.port(), false);
+    }
+
+    PasswordFile password_;
+    CimSimProcess sim_{{"--user", "root", "--password-file", password_.path()},
+                       CimSimProcess::Listen::tcpAndDomainSocket};
+    const std::string user_ = ownUserName();
+};
+
+TEST_P(LocalAuthentication, ChallengeFileOnlyTheUserReadsProvesTheUserForTheConnection) {
+    auto connection = connect();
+    auto challenged = connection->exchange(request({localField(user_)}));
+    EXPECT_EQ(challenged.status, 401);
+    const std::string path = challengePathOf(challenged);
+    struct stat info{};
+    ASSERT_EQ(::stat(path.c_str(), &info), 0) << path;
+    EXPECT_EQ(info.st_mode & 0777, 0400u);
+    EXPECT_EQ(info.st_uid, ::geteuid());
+    struct stat folder{};
+    ASSERT_EQ(::stat(path.substr(0, path.rfind('/')).c_str(), &folder), 0);
+    EXPECT_EQ(folder.st_mode & 0777, 0700u) << "a private folder";
+    const std::string secret = fileText(path);
+    EXPECT_FALSE(secret.empty());
+
+    auto answered = connection->exchange(request({localField(user_ + ":" + path + ":" + secret)}));
+    EXPECT_EQ(answered.status, 200);
+    EXPECT_EQ(parseInstances(answered.body).size(), 4u);
+    EXPECT_NE(::access(path.c_str(), F_OK), 0) << "the file is used once";
+    // The connection stays authenticated; the next request just names the user.
+    EXPECT_EQ(connection->exchange(request({localField(user_)})).status, 200);
+    EXPECT_EQ(sim_.stats().localChallenges, 1u);
+}
+
+TEST_P(LocalAuthentication, WrongSecretOtherUserAndStaleAnswerAreRefused) {
+    auto connection = connect();
+    const std::string path = challengePathOf(connection->exchange(request({localField(user_)})));
+    auto wrong = connection->exchange(request({localField(user_ + ":" + path + ":not-the-secret")}));
+    EXPECT_EQ(wrong.status, 401);
+    EXPECT_FALSE(wrong.header("WWW-Authenticate").has_value()) << "a challenge is good for one answer";
+    EXPECT_NE(::access(path.c_str(), F_OK), 0);
+
+    auto stranger = connection->exchange(request({localField("no-such-user-of-this-host")}));
+    EXPECT_EQ(stranger.status, 401);
+    EXPECT_FALSE(stranger.header("WWW-Authenticate").has_value());
+}
+
+TEST_P(LocalAuthentication, BasicCountsOverTcpOnly) {
+    auto response = connect()->exchange(request({kGood}));
+    EXPECT_EQ(response.status, GetParam() ? 401 : 200);
+}
+
+INSTANTIATE_TEST_SUITE_P(OverDomainSocketAndTcp, LocalAuthentication, ::testing::Values(true, false),
+                         [](const auto& info) { return info.param ? "DomainSocket" : "Tcp"; });
+
+TEST(LocalAuthenticationFiles, SocketAndChallengeFolderAreRemovedAtExit) {
+    std::string socket;
+    std::string path;
+    {
+        CimSimProcess sim({"--authenticate"}, CimSimProcess::Listen::tcpAndDomainSocket);
+        socket = sim.domainSocket();
+        HttpConnection connection(socket);
+        path = challengePathOf(connection.exchange(request({localField(ownUserName())})));
+        ASSERT_EQ(::access(path.c_str(), F_OK), 0);
+    }
+    EXPECT_NE(::access(socket.c_str(), F_OK), 0);
+    EXPECT_NE(::access(path.substr(0, path.rfind('/')).c_str(), F_OK), 0);
 }
 
 }  // namespace

@@ -27,22 +27,24 @@ std::string returnValueOf(const std::string& body, std::string* type = nullptr) 
     return returned.child("VALUE").text().get();
 }
 
-TEST(ProviderModule, StopAndStartAnswerSint16ZeroAndAreCounted) {
+TEST(ProviderModule, StopAndStartAnswerSint16ZeroWhenTheyChangeTheStateAndOneWhenAlreadyThere) {
     CimSimProcess sim;
     std::string type;
-    auto stopped = callModuleMethod(sim, "stop");
-    EXPECT_EQ(returnValueOf(stopped.body, &type), "0");
+    EXPECT_EQ(returnValueOf(callModuleMethod(sim, "start").body, &type), "1") << "already started";
     EXPECT_EQ(type, "sint16");
+    auto stopped = callModuleMethod(sim, "stop");
+    EXPECT_EQ(returnValueOf(stopped.body), "0");
     EXPECT_TRUE(stopped.trailers.empty());
+    EXPECT_EQ(returnValueOf(callModuleMethod(sim, "stop").body), "1") << "already stopped";
     auto stats = sim.stats();
     EXPECT_EQ(stats.providerModule, "stopped");
-    EXPECT_EQ(stats.stops, 1u);
-    EXPECT_EQ(stats.starts, 0u);
+    EXPECT_EQ(stats.stops, 2u);
+    EXPECT_EQ(stats.starts, 1u);
 
     EXPECT_EQ(returnValueOf(callModuleMethod(sim, "start").body), "0");
     stats = sim.stats();
     EXPECT_EQ(stats.providerModule, "started");
-    EXPECT_EQ(stats.starts, 1u);
+    EXPECT_EQ(stats.starts, 2u);
 }
 
 TEST(ProviderModule, WhileStoppedTheVendorsClassesFailAndComeBackWhenStarted) {
@@ -51,8 +53,8 @@ TEST(ProviderModule, WhileStoppedTheVendorsClassesFailAndComeBackWhenStarted) {
                                   "MLNX_SoftwareIdentity", "MLNX_AvailableDiagnosticService",
                                   "MLNX_DiagnosticCompletionRecord", "CIM_NetworkPort"}) {
         auto response = send(sim, enumerateInstances(className));
-        EXPECT_EQ(errorCode(response.body), 1) << className;
-        EXPECT_NE(response.body.find("is stopped"), std::string::npos) << className;
+        EXPECT_EQ(errorCode(response.body), 7) << className;
+        EXPECT_NE(response.body.find("provider blocked.\""), std::string::npos) << className;
     }
     IntrinsicCall getClass;
     getClass.operation = "GetClass";

@@ -199,10 +199,35 @@ void MismatchThenMatch(int connectionType, CimSimProcess& mismatched, CimSimProc
     EXPECT_TRUE(capture.Messages(1).empty()) << Joined(capture.Messages(1));
 }
 
-TEST_F(ConnectionFaults, TlsClientAgainstAPlainServer)
+// The handshake is connect()'s: a plain server costs the three attempts with their
+// pauses at construction and at every enumeration, until a TLS server answers.
+TEST_F(ConnectionFaults, TlsClientAgainstAPlainServerFailsAtConnect)
 {
     CimSimProcess tlsServer({"--https"});
-    MismatchThenMatch(1, m_server_, tlsServer, "TLS connection to the CIM server at ", m_pauses_, m_counts_);
+    SwitchableForwarder forwarder(m_server_.port());
+    const std::string failure = kConnectFailure + ("TLS connection to the CIM server at " + Where(forwarder.Port()));
+    std::unique_ptr<Mellanox> module;
+    {
+        LogCapture capture(4);
+        module = std::make_unique<Mellanox>(PlainOrTls(forwarder.Port(), 1));
+        ExpectErrorLinesStartWith(capture, {failure});
+    }
+    EXPECT_EQ(m_pauses_.Count(kConnectPauseMs), 3u);
+    StructuredInfo_ info;
+    {
+        LogCapture capture(4);
+        EXPECT_EQ(module->GetStructuredInfo(info), 1);
+        ExpectEmpty(info);
+        ExpectErrorLinesStartWith(capture, {failure, failure, failure});
+    }
+    EXPECT_EQ(m_pauses_.Count(kConnectPauseMs), 12u) << "three at construction, three per enumeration";
+
+    forwarder.SwitchTo(tlsServer.port());
+    LogCapture capture(4);
+    EXPECT_EQ(module->GetStructuredInfo(info), 0);
+    ExpectComplete(info, m_counts_);
+    EXPECT_TRUE(capture.Messages(1).empty()) << Joined(capture.Messages(1));
+    EXPECT_EQ(m_pauses_.Total(), 12u);
 }
 
 TEST_F(ConnectionFaults, PlainClientAgainstATlsServer)

@@ -111,6 +111,10 @@ protected:
 TEST_P(RequestFaultMatrix, OneEnumerationFailsTheOthersStillReadAndTheNextCallIsWhole)
 {
     const RequestFault& fault = std::get<0>(GetParam());
+    if (std::get<1>(GetParam()) == Mode::InBand && std::string(fault.name) == "Http401") {
+        GTEST_SKIP() << "in-band requests authenticate with Local, which a bare 401 fails at once: "
+                        "tests/local_cim_server";
+    }
     ModuleAgainstSimulator setup(std::get<1>(GetParam()));
     setup.Server().control(fault.control);
     StructuredInfo_ info;

@@ -140,7 +140,7 @@ TEST_F(InventoryFailures, OutOfBandDoesNotStartAStoppedProviderModule)
     EXPECT_TRUE(info.pci_devices.empty());
     EXPECT_TRUE(info.ports.empty());
     EXPECT_TRUE(info.software_identities.empty());
-    EXPECT_TRUE(capture.AnyContains("is stopped")) << "the server's reason reaches the log";
+    EXPECT_TRUE(capture.AnyContains("provider blocked.")) << "the server's reason reaches the log";
     const mlnx_cimsim::testing::CimSimStats stats = m_server_.stats();
     EXPECT_EQ(stats.providerModule, "stopped");
     EXPECT_EQ(stats.starts, 0u);

@@ -1,5 +1,5 @@
-// connectLocal(): the default local endpoint, the override variable and
-// what it refuses.
+// connectLocal(): where the local server is looked for, the override
+// variable and what it refuses.
 
 #include <Pegasus/Client/CIMClient.h>
 
@@ -14,12 +14,17 @@
 using namespace Pegasus;
 using namespace Pegasus::ClientDetail;
 
-TEST(LocalServer, DefaultsToPlainHttpOnLoopback5988)
+TEST(LocalServer, TriesTheDomainSocketsThenLoopbackHttpThenHttps)
 {
-    Endpoint endpoint = localServerEndpoint("");
-    EXPECT_EQ(endpoint.host, "127.0.0.1");
-    EXPECT_EQ(endpoint.port, 5988u);
-    EXPECT_FALSE(endpoint.tls.enabled);
+    std::vector<std::string> tried;
+    for (const Endpoint& endpoint : localServerEndpoints(""))
+        tried.push_back((endpoint.tls.enabled ? "https " : "") + endpoint.describe());
+    EXPECT_EQ(tried, (std::vector<std::string>{"/var/run/tog-pegasus/cimxml.socket",
+                                               "/var/tmp/cimxml.socket", "127.0.0.1:5988",
+                                               "https 127.0.0.1:5989"}));
+    EXPECT_FALSE(localServerEndpoints("")[3].tls.verifyPeer);
+    ASSERT_EQ(localServerEndpoints("unix:/run/x.socket").size(), 1u);
+    EXPECT_EQ(localServerEndpoints("unix:/run/x.socket")[0].unixSocket, "/run/x.socket");
 }
 
 TEST(LocalServer, UrlsSelectSchemeHostAndPort)
@@ -37,7 +42,7 @@ TEST(LocalServer, UrlsSelectSchemeHostAndPort)
 TEST(LocalServer, UnusableUrlsAreRefusedWithTheVariableNamed)
 {
     for (const char* url : {"ftp://127.0.0.1:1", "http://:80", "http://127.0.0.1:0", "http://h:99999",
-                            "http://h:12x"})
+                            "http://h:12x", "unix:"})
     {
         SCOPED_TRACE(url);
         try
@@ -63,4 +68,21 @@ TEST(LocalServer, ConnectLocalFollowsTheVariable)
     ::unsetenv(kLocalServerVariable);
     EXPECT_EQ(CIMClientInspector::stats(client).connectionsOpened, 1u);
     EXPECT_THROW(client.connectLocal(), AlreadyConnectedException);
+}
+
+TEST(LocalServer, NoServerAtTheVariablesSocketIsCannotConnectNamingIt)
+{
+    ::setenv(kLocalServerVariable, "unix:/nonexistent/cimxml.socket", 1);
+    CIMClient client;
+    try
+    {
+        client.connectLocal();
+        ADD_FAILURE() << "connected";
+    }
+    catch (const CannotConnectException& e)
+    {
+        EXPECT_NE(std::string(e.getMessage().getCString()).find("/nonexistent/cimxml.socket"),
+                  std::string::npos);
+    }
+    ::unsetenv(kLocalServerVariable);
 }

@@ -99,12 +99,12 @@ TEST(WindowsCimClientTest, TrustStoreDecidesWhetherTheServerIsTrusted)
                        SSLContext(SimulatorStateFile("https-other.pem").c_str(), nullptr, String()), "", "");
         EXPECT_EQ(4u, client.enumerateInstances(kNamespace, "MLNX_PCIDevice").size());
     }
+    // The handshake is connect()'s: an untrusted server fails there.
     {
         CIMClient client;
-        client.connect(simulator.host.c_str(), simulator.port,
-                       SSLContext(SimulatorStateFile("https.pem").c_str(), nullptr, String()), "", "");
         try {
-            client.enumerateInstances(kNamespace, "MLNX_PCIDevice");
+            client.connect(simulator.host.c_str(), simulator.port,
+                           SSLContext(SimulatorStateFile("https.pem").c_str(), nullptr, String()), "", "");
             FAIL() << "a server outside the trust store was accepted";
         } catch (const CIMClientTLSException& error) {
             EXPECT_NE(std::string::npos, Text(error.getMessage()).find("not in the trust store"))
@@ -114,14 +114,25 @@ TEST(WindowsCimClientTest, TrustStoreDecidesWhetherTheServerIsTrusted)
     {
         // No trust store but a callback: the system's authorities decide.
         CIMClient client;
-        client.connect(simulator.host.c_str(), simulator.port, SSLContext(String(), AcceptVerified, String()),
-                       "", "");
         try {
-            client.enumerateInstances(kNamespace, "MLNX_PCIDevice");
+            client.connect(simulator.host.c_str(), simulator.port, SSLContext(String(), AcceptVerified, String()),
+                           "", "");
             FAIL() << "a self-signed certificate was accepted";
         } catch (const CIMClientTLSException& error) {
             EXPECT_NE(std::string::npos, Text(error.getMessage()).find("TLS")) << Text(error.getMessage());
         }
+    }
+}
+
+TEST(WindowsCimClientTest, TlsToAPlainHttpPortFailsAtConnect)
+{
+    const SimulatorAddress simulator = RunningSimulator("http");
+    CIMClient client;
+    try {
+        client.connect(simulator.host.c_str(), simulator.port, SSLContext(String(), nullptr, String()), "", "");
+        FAIL() << "a plain HTTP port passed for TLS";
+    } catch (const CannotConnectException& error) {
+        EXPECT_NE(std::string::npos, Text(error.getMessage()).find("TLS")) << Text(error.getMessage());
     }
 }
 

@@ -29,7 +29,7 @@ ModuleSession::ModuleSession(const ToolOptions& options)
             m_target_ = "in-band via simulated CIM server " + m_simulator_->Url();
         } else {
             const char* local = std::getenv(kLocalServerVariable);
-            m_target_ = std::string("in-band via local CIM server ") + (local ? local : "http://127.0.0.1:5988");
+            m_target_ = local ? std::string("in-band via local CIM server ") + local : "in-band via the local CIM server";
         }
         m_module_ = std::make_unique<Quillet::Mellanox::Mellanox>();
         return;

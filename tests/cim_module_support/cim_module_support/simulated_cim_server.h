@@ -22,6 +22,8 @@ Quillet::QuilletConnection::ConnectionInfo OutOfBandTo(const mlnx_cimsim::testin
 class LocalCimServer {
 public:
     explicit LocalCimServer(const mlnx_cimsim::testing::CimSimProcess& server);
+    // Any form QUILLET_CIMSERVER_LOCAL takes, e.g. the simulator's domainSocketUrl().
+    explicit LocalCimServer(const std::string& url);
     ~LocalCimServer();
     LocalCimServer(const LocalCimServer&) = delete;
     LocalCimServer& operator=(const LocalCimServer&) = delete;

@@ -18,6 +18,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <iostream>
+#include <optional>
 #include <thread>
 
 namespace {
@@ -87,14 +88,21 @@ nlohmann::json startupFaults(const ServerOptions& options) {
     return faults;
 }
 
-// Ends the process on SIGTERM or SIGINT; connection threads need no unwinding.
-void exitOnSignal() {
+// Ends the process on SIGTERM or SIGINT; connection threads need no unwinding, but
+// the files the simulator made must go.
+void exitOnSignal(const Listener* domainSocket, LocalChallenges* challenges) {
     sigset_t signals;
     sigemptyset(&signals);
     sigaddset(&signals, SIGTERM);
     sigaddset(&signals, SIGINT);
     int received = 0;
     sigwait(&signals, &received);
+    if (domainSocket != nullptr) {
+        domainSocket->removeSocketFile();
+    }
+    if (challenges != nullptr) {
+        challenges->removeFolder();
+    }
     std::fflush(stderr);
     std::_Exit(0);
 }
@@ -119,6 +127,10 @@ int run(const ServerOptions& options) {
     if (!options.user.empty()) {
         state.credentials = Credentials{options.user, readPassword(options.passwordFile)};
     }
+    if (options.authenticate) {
+        state.authentication = true;
+        state.localChallenges = std::make_unique<LocalChallenges>();
+    }
     applyControl(startupFaults(options), state);
 
     std::unique_ptr<TlsServerContext> tls;
@@ -134,13 +146,20 @@ int run(const ServerOptions& options) {
     }
     uint16_t port = options.port.value_or(options.https ? 5989 : 5988);
     Listener listener(options.listenAddress, port);
+    std::optional<Listener> domainSocket;
+    if (!options.unixSocket.empty()) {
+        domainSocket.emplace(Listener::domainSocket(options.unixSocket));
+    }
 
     sigset_t signals;
     sigemptyset(&signals);
     sigaddset(&signals, SIGTERM);
     sigaddset(&signals, SIGINT);
     pthread_sigmask(SIG_BLOCK, &signals, nullptr);
-    std::thread(exitOnSignal).detach();
+    std::thread(exitOnSignal, domainSocket ? &*domainSocket : nullptr, state.localChallenges.get()).detach();
+    if (domainSocket) {
+        std::thread([&domainSocket, &state] { domainSocket->run(nullptr, state); }).detach();
+    }
 
     if (!options.quiet) {
         std::fprintf(stderr, "mlnx-cimsim: %zu instances from %s; provider module %s %s\n", loaded.instanceCount,

@@ -1,9 +1,11 @@
 #include "CIMClientRep.h"
 
 #include "ClientErrors.h"
+#include "LocalAuthentication.h"
 #include "codec/ResponseDecoder.h"
 #include "codec/TextEncoding.h"
 
+#include <Pegasus/Client/CIMClientFailureExceptions.h>
 #include <Pegasus/Common/Exception.h>
 
 #include <charconv>
@@ -57,6 +59,43 @@ void CIMClientRep::connect(const Endpoint& endpoint, const String& userName,
     _userName = utf8(userName);
     _authorization = "Basic " + encodeBase64(_userName + ":" + utf8(password));
     _challenged = false;
+    _localAuthentication = false;
+    openTransport(endpoint);
+}
+
+void CIMClientRep::connectLocal(const std::vector<Endpoint>& candidates)
+{
+    if (_connected)
+        throw AlreadyConnectedException();
+    const std::string user = effectiveUserName();
+    std::string reasons;
+    for (const Endpoint& endpoint : candidates)
+    {
+        try
+        {
+            openTransport(endpoint);
+        }
+        catch (const CannotConnectException& e)
+        {
+            if (candidates.size() == 1)
+                throw;
+            // OpenPegasus goes on to the next way to the server alike.
+            reasons += (reasons.empty() ? "" : "; ") + utf8(e.getMessage());
+            continue;
+        }
+        _where = endpoint.describe();
+        _hostField = endpoint.unixSocket.empty() ? _where : "localhost";
+        _userName = user;
+        _authorization.clear();
+        _challenged = false;
+        _localAuthentication = true;
+        return;
+    }
+    throwCannotConnect("this host", "no local CIM server answered (" + reasons + ")");
+}
+
+void CIMClientRep::openTransport(const Endpoint& endpoint)
+{
     _transport->open(endpoint, std::chrono::milliseconds(_timeoutMs));
     _connected = true;
 }
@@ -67,6 +106,71 @@ void CIMClientRep::disconnect()
     _connected = false;
     _authorization.clear();
     _challenged = false;
+    _localAuthentication = false;
+}
+
+HttpResponse CIMClientRep::post(const CimRequest& request, const std::string& field,
+                                const std::string& value, std::chrono::milliseconds timeout)
+{
+    HttpRequest http = makeHttpRequest(request, _hostField, "");
+    if (!value.empty())
+        http.headers.push_back({field, value});
+    return _transport->post("/cimom", http, timeout);
+}
+
+HttpResponse CIMClientRep::exchangeBasic(const CimRequest& request,
+                                         std::chrono::milliseconds timeout)
+{
+    bool sentCredentials = _challenged;
+    HttpResponse response =
+        post(request, "Authorization", sentCredentials ? _authorization : "", timeout);
+    if (response.status == 401 && !sentCredentials)
+    {
+        // Basic credentials only after the server asked for them, on the
+        // same connection and with the same MESSAGE ID.
+        _challenged = true;
+        sentCredentials = true;
+        response = post(request, "Authorization", _authorization, timeout);
+    }
+    if (response.status == 401)
+        throwAuthenticationFailed(_where, _userName, sentCredentials);
+    return response;
+}
+
+// Every request names the user; a 401 (on a new connection, or whenever the
+// server asks again) is answered with the challenge file's text, once per
+// request.
+HttpResponse CIMClientRep::exchangeLocal(const CimRequest& request,
+                                         std::chrono::milliseconds timeout)
+{
+    HttpResponse response =
+        post(request, kLocalAuthorizationField, localIdentification(_userName), timeout);
+    if (response.status != 401)
+        return response;
+    const std::optional<std::string> path = localChallengePath(response.headers);
+    if (!path)
+    {
+        const std::string* offered = findHeader(response.headers, "WWW-Authenticate");
+        throw CIMClientAuthenticationException(
+            String(("Local authentication at the CIM server at " + _where +
+                    " failed: the server answered 401 without a Local challenge (" +
+                    (offered ? "WWW-Authenticate: " + *offered : "no WWW-Authenticate") + ")")
+                       .c_str()),
+            String::EMPTY);
+    }
+    const std::string content = readChallengeFile(*path, _where);
+    response = post(request, kLocalAuthorizationField,
+                    localChallengeAnswer(_userName, *path, content), timeout);
+    if (response.status == 401)
+    {
+        throw CIMClientAuthenticationException(
+            String(("Local authentication at the CIM server at " + _where + " failed: user \"" +
+                    _userName + "\" and the answer from the challenge file " + *path +
+                    " were rejected")
+                       .c_str()),
+            String::EMPTY);
+    }
+    return response;
 }
 
 std::string CIMClientRep::exchange(const CimRequest& request, Uint32 messageId,
@@ -79,21 +183,8 @@ std::string CIMClientRep::exchange(const CimRequest& request, Uint32 messageId,
     context.operation = request.cimMethod;
 
     const std::chrono::milliseconds timeout(_timeoutMs);
-    bool sentCredentials = _challenged;
-    HttpResponse response = _transport->post(
-        "/cimom", makeHttpRequest(request, _hostField, sentCredentials ? _authorization : ""),
-        timeout);
-    if (response.status == 401 && !sentCredentials)
-    {
-        // Basic credentials only after the server asked for them, on the
-        // same connection and with the same MESSAGE ID.
-        _challenged = true;
-        sentCredentials = true;
-        response = _transport->post("/cimom", makeHttpRequest(request, _hostField, _authorization),
-                                    timeout);
-    }
-    if (response.status == 401)
-        throwAuthenticationFailed(_where, _userName, sentCredentials);
+    HttpResponse response =
+        _localAuthentication ? exchangeLocal(request, timeout) : exchangeBasic(request, timeout);
 
     const std::string cimError = headerOrEmpty(response.headers, "CIMError");
     if (response.status != 200 || !cimError.empty())

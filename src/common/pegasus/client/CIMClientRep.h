@@ -10,6 +10,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace Pegasus {
 namespace ClientDetail {
@@ -28,6 +29,10 @@ public:
 
     void connect(const ClientDetail::Endpoint& endpoint, const String& userName,
                  const String& password);
+    // The first of `candidates` that accepts, with Local authentication as
+    // the process's own user; raises CannotConnectException naming every
+    // candidate's reason when none does.
+    void connectLocal(const std::vector<ClientDetail::Endpoint>& candidates);
     void disconnect();
 
     Array<CIMInstance> enumerateInstances(const CIMNamespaceName& nameSpace,
@@ -53,6 +58,14 @@ private:
     // every HTTP-level or trailer-reported failure.
     std::string exchange(const ClientDetail::CimRequest& request, Uint32 messageId,
                          ClientDetail::ResponseContext& context);
+    ClientDetail::HttpResponse exchangeBasic(const ClientDetail::CimRequest& request,
+                                             std::chrono::milliseconds timeout);
+    ClientDetail::HttpResponse exchangeLocal(const ClientDetail::CimRequest& request,
+                                             std::chrono::milliseconds timeout);
+    ClientDetail::HttpResponse post(const ClientDetail::CimRequest& request,
+                                    const std::string& field, const std::string& value,
+                                    std::chrono::milliseconds timeout);
+    void openTransport(const ClientDetail::Endpoint& endpoint);
 
     std::unique_ptr<ClientDetail::HttpTransport> _transport;
     bool _connected = false;
@@ -62,6 +75,8 @@ private:
     // "Basic ..." for the server's challenge; the password itself is not kept.
     std::string _authorization;
     bool _challenged = false;
+    // connectLocal(): OpenPegasus's Local authentication instead of Basic.
+    bool _localAuthentication = false;
     Uint32 _nextMessageId = 1000;
     Uint32 _timeoutMs = 20000;
 };

@@ -7,19 +7,55 @@
 namespace Pegasus {
 namespace ClientDetail {
 
-Endpoint localServerEndpoint(const std::string& url)
+namespace {
+
+Endpoint loopback(std::uint32_t port, bool tls)
 {
     Endpoint endpoint;
     endpoint.host = "127.0.0.1";
-    endpoint.port = 5988;
-    if (url.empty())
-        return endpoint;
+    endpoint.port = port;
+    endpoint.tls.enabled = tls;
+    return endpoint;
+}
 
+Endpoint domainSocket(const std::string& path)
+{
+    Endpoint endpoint;
+    endpoint.unixSocket = path;
+    return endpoint;
+}
+
+}  // namespace
+
+std::vector<Endpoint> localServerEndpoints(const std::string& url)
+{
+    if (!url.empty())
+        return {localServerEndpoint(url)};
+    std::vector<Endpoint> endpoints;
+#ifndef _WIN32
+    endpoints.push_back(domainSocket("/var/run/tog-pegasus/cimxml.socket"));
+    endpoints.push_back(domainSocket("/var/tmp/cimxml.socket"));
+#endif
+    endpoints.push_back(loopback(5988, false));
+    endpoints.push_back(loopback(5989, true));
+    return endpoints;
+}
+
+Endpoint localServerEndpoint(const std::string& url)
+{
+    Endpoint endpoint = loopback(5988, false);
     auto reject = [&url](const std::string& why) {
         throwCannotConnect(std::string(kLocalServerVariable) + "=" + url,
-                           why + "; expected http://HOST:PORT or https://HOST:PORT");
+                           why + "; expected http://HOST:PORT, https://HOST:PORT or unix:PATH");
     };
     std::string_view rest(url);
+    if (rest.rfind("unix:", 0) == 0)
+    {
+        rest.remove_prefix(5);
+        if (rest.empty())
+            reject("no socket path is given");
+        return domainSocket(std::string(rest));
+    }
     if (rest.rfind("https://", 0) == 0)
     {
         endpoint.tls.enabled = true;
@@ -31,7 +67,7 @@ Endpoint localServerEndpoint(const std::string& url)
     }
     else
     {
-        reject("the scheme is neither http nor https");
+        reject("the scheme is neither http, https nor unix");
     }
     if (!rest.empty() && rest.back() == '/')
         rest.remove_suffix(1);

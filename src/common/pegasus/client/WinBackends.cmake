@@ -6,6 +6,7 @@ set(pegasus_windows_backend_sources
   ${CMAKE_CURRENT_LIST_DIR}/transport/WinErrorText.cpp
   ${CMAKE_CURRENT_LIST_DIR}/transport/WinHttpTransport.cpp
   ${CMAKE_CURRENT_LIST_DIR}/transport/WinTcpProbe.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/transport/WinTlsHandshake.cpp
   ${CMAKE_CURRENT_LIST_DIR}/transport/WinTrustStore.cpp
   ${CMAKE_CURRENT_LIST_DIR}/xml/WinXmlLiteReader.cpp
   ${CMAKE_CURRENT_LIST_DIR}/xml/WinXmlText.cpp)
@@ -25,5 +26,5 @@ add_dependencies(pegasus_xmllite pegasus_xmllite_import)
 # Compiles the Windows back ends into `target` and links what they use.
 function(pegasus_add_windows_backends target)
   target_sources(${target} PRIVATE ${pegasus_windows_backend_sources})
-  target_link_libraries(${target} PRIVATE pegasus_xmllite winhttp ws2_32 crypt32)
+  target_link_libraries(${target} PRIVATE pegasus_xmllite winhttp ws2_32 crypt32 secur32)
 endfunction()

@@ -21,7 +21,12 @@ ServerOptions parseServerOptions(int argc, char** argv) {
         ->check(CLI::ExistingFile);
     app.add_option("--key", options.keyFile, "PEM private key of --cert")->check(CLI::ExistingFile);
     app.add_option("--cert-out", options.certificateOut, "write the certificate in use to this PEM file");
-    app.add_option("--user", options.user, "require HTTP basic authentication with this user");
+    app.add_option("--unix", options.unixSocket,
+                   "also listen on this local domain socket (plain HTTP, as OpenPegasus's cimxml.socket)");
+    app.add_flag("--authenticate", options.authenticate,
+                 "require authentication: OpenPegasus's Local scheme on every listener for the user this "
+                 "simulator runs as, and Basic over TCP with --user");
+    app.add_option("--user", options.user, "require HTTP basic authentication with this user (implies --authenticate)");
     app.add_option("--password-file", options.passwordFile, "file whose first line is the password of --user")
         ->check(CLI::ExistingFile);
     app.add_flag("--provider-stopped", options.providerStopped,
@@ -50,6 +55,9 @@ ServerOptions parseServerOptions(int argc, char** argv) {
     if (!options.user.empty() && options.passwordFile.empty()) {
         std::fprintf(stderr, "mlnx-cimsim: --user needs --password-file\n");
         std::exit(2);
+    }
+    if (!options.user.empty()) {
+        options.authenticate = true;
     }
     return options;
 }

@@ -16,6 +16,8 @@ struct ServerOptions {
     std::string certificateFile;
     std::string keyFile;
     std::string certificateOut;
+    std::string unixSocket;  // also listen on this local domain socket
+    bool authenticate = false;  // require authentication (implied by --user)
     std::string user;
     std::string passwordFile;
     bool providerStopped = false;

@@ -69,8 +69,8 @@ void Provider::checkAvailable(const CimClass& cimClass) const {
         throw CimError(failure->second.code, failure->second.description);
     }
     if (cimClass.servedByProvider && !started_) {
-        throw CimError(CIM_ERR_FAILED, "The provider module " + settings_.moduleName +
-                                           " is stopped; requests for " + cimClass.name + " are rejected");
+        // OpenPegasus's provider manager refuses providers of a stopped module so.
+        throw CimError(CIM_ERR_NOT_SUPPORTED, "provider blocked.");
     }
 }
 
@@ -147,9 +147,12 @@ MethodResult Provider::changeModuleState(const ObjectPath& path, bool start) {
     }
     // Only the CIM methods count, so a test sees what its client did.
     ++(start ? starts_ : stops_);
+    // OpenPegasus's provider registration answers 1 for a module already in the
+    // state asked for, 0 when it changed it.
+    const bool already = started_ == start;
     setModuleStarted(start);
     MethodResult result;
-    result.returnValue = CimValue::scalar(CimType::Sint16, "0");
+    result.returnValue = CimValue::scalar(CimType::Sint16, already ? "1" : "0");
     return result;
 }
 

@@ -2,6 +2,7 @@
 
 #include "server/basic_auth.h"
 #include "server/cim_http_handler.h"
+#include "server/local_auth.h"
 #include "server/control_interface.h"
 #include "server/request_log.h"
 #include "wire/http_framing.h"
@@ -69,9 +70,25 @@ bool wantsClose(const HttpRequest& request) {
     return request.version == "HTTP/1.0" && !(connection && headerHasToken(*connection, "keep-alive"));
 }
 
+// Nothing when the request may be served, else the 401 to send. Local works on
+// every listener, Basic over TCP only, as on OpenPegasus's domain socket.
+std::optional<HttpReply> authenticate(const HttpRequest& request, ServerState& state, LocalSession& session,
+                                      bool overDomainSocket) {
+    if (!state.authentication) {
+        return std::nullopt;
+    }
+    if (session.authenticated || overDomainSocket || LocalChallenges::carriesLocal(request)) {
+        return state.localChallenges->check(request, session);
+    }
+    if (state.credentials && isAuthorized(request, *state.credentials)) {
+        return std::nullopt;
+    }
+    return unauthorizedReply(request, state.realm);
+}
+
 }  // namespace
 
-void serveConnection(int fd, const TlsServerContext* tls, ServerState& state) {
+void serveConnection(int fd, const TlsServerContext* tls, ServerState& state, bool overDomainSocket) {
     std::unique_ptr<ByteStream> stream;
     try {
         SSL* ssl = nullptr;
@@ -90,6 +107,7 @@ void serveConnection(int fd, const TlsServerContext* tls, ServerState& state) {
     stream->setReadTimeout(kIdleLimit);
     HttpMessageReader reader(*stream);
     bool counted = false;
+    LocalSession session;
     try {
         for (;;) {
             auto head = reader.readHead();
@@ -120,8 +138,9 @@ void serveConnection(int fd, const TlsServerContext* tls, ServerState& state) {
             HttpReply reply;
             RequestFaults faults;
             CimExchangeSummary summary;
-            if (state.credentials && !isAuthorized(request, *state.credentials)) {
-                reply = unauthorizedReply(request, state.realm);
+            if (auto refusal = authenticate(request, state, session, overDomainSocket)) {
+                reply = std::move(*refusal);
+                log.note = "authentication";
             } else {
                 faults = state.faults.takeForRequest();
                 if (faults.httpStatus != 0) {

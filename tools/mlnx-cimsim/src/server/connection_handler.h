@@ -10,7 +10,8 @@
 
 namespace mlnx_cimsim {
 
-// Runs on its own thread; owns fd. tls is null for plain HTTP.
-void serveConnection(int fd, const TlsServerContext* tls, ServerState& state);
+// Runs on its own thread; owns fd. tls is null for plain HTTP (always on the
+// domain socket).
+void serveConnection(int fd, const TlsServerContext* tls, ServerState& state, bool overDomainSocket);
 
 }  // namespace mlnx_cimsim

@@ -25,6 +25,20 @@ void applyClassFailure(const nlohmann::json& fault, ServerState& state) {
                              fault.value("description", ""));
 }
 
+ChallengeFault challengeFaultNamed(const std::string& name) {
+    if (name == "normal") {
+        return ChallengeFault::none;
+    }
+    if (name == "wrong_secret") {
+        return ChallengeFault::wrongSecret;
+    }
+    if (name == "missing_file") {
+        return ChallengeFault::missingFile;
+    }
+    throw std::invalid_argument("local_challenge is \"normal\", \"wrong_secret\" or \"missing_file\", not \"" +
+                                name + "\"");
+}
+
 }  // namespace
 
 bool isControlTarget(const std::string& target) { return target == "/control" || target == "/stats"; }
@@ -37,6 +51,9 @@ void applyControl(const nlohmann::json& document, ServerState& state) {
         state.faults.clear();
         std::lock_guard<std::mutex> lock(state.providerMutex);
         state.provider.clearClassFailures();
+        if (state.localChallenges) {
+            state.localChallenges->setFault(ChallengeFault::none);
+        }
     }
     int times = document.value("times", -1);
     if (document.contains("refuse_connections")) {
@@ -81,6 +98,13 @@ void applyControl(const nlohmann::json& document, ServerState& state) {
             state.provider.queueJobScript(std::move(script));
         }
     }
+    if (document.contains("local_challenge")) {
+        ChallengeFault fault = challengeFaultNamed(document.at("local_challenge").get<std::string>());
+        if (!state.localChallenges) {
+            throw std::invalid_argument("local_challenge needs a simulator started with --authenticate");
+        }
+        state.localChallenges->setFault(fault);
+    }
     if (document.contains("provider_module")) {
         std::string wanted = document.at("provider_module").get<std::string>();
         if (wanted != "started" && wanted != "stopped") {
@@ -109,6 +133,7 @@ nlohmann::json describeStats(ServerState& state) {
     }
     stats["jobs"] = jobs;
     stats["faults"] = state.faults.describe();
+    stats["local_challenges"] = state.localChallenges ? state.localChallenges->challengesIssued() : 0;
     return stats;
 }
 

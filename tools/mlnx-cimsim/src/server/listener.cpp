@@ -6,12 +6,15 @@
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
 #include <stdexcept>
 #include <thread>
+#include <utility>
 
 namespace mlnx_cimsim {
 
@@ -57,6 +60,42 @@ Listener::Listener(const std::string& address, uint16_t port) {
     port_ = ntohs(local.sin_port);
 }
 
+Listener Listener::domainSocket(const std::string& path) {
+    sockaddr_un local{};
+    local.sun_family = AF_UNIX;
+    if (path.empty() || path.size() >= sizeof local.sun_path) {
+        throw std::runtime_error("--unix " + path + ": the path is empty or too long");
+    }
+    path.copy(local.sun_path, path.size());
+    Listener listener;
+    listener.fd_ = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (listener.fd_ < 0) {
+        throw std::runtime_error(std::string("socket() failed: ") + std::strerror(errno));
+    }
+    struct stat existing{};
+    if (::lstat(path.c_str(), &existing) == 0 && S_ISSOCK(existing.st_mode)) {
+        ::unlink(path.c_str());
+    }
+    if (::bind(listener.fd_, reinterpret_cast<sockaddr*>(&local), sizeof local) != 0) {
+        throw std::runtime_error("cannot bind " + path + ": " + std::strerror(errno));
+    }
+    listener.path_ = path;
+    ::chmod(path.c_str(), 0666);
+    if (::listen(listener.fd_, 128) != 0) {
+        throw std::runtime_error("cannot listen on " + path + ": " + std::strerror(errno));
+    }
+    return listener;
+}
+
+Listener::Listener(Listener&& other) noexcept
+    : fd_(std::exchange(other.fd_, -1)), port_(other.port_), path_(std::move(other.path_)) {}
+
+void Listener::removeSocketFile() const {
+    if (!path_.empty()) {
+        ::unlink(path_.c_str());
+    }
+}
+
 Listener::~Listener() {
     if (fd_ >= 0) {
         ::close(fd_);
@@ -78,9 +117,13 @@ void Listener::run(const TlsServerContext* tls, ServerState& state) {
             refuse(client);
             continue;
         }
-        int one = 1;
-        ::setsockopt(client, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
-        std::thread(serveConnection, client, tls, std::ref(state)).detach();
+        const bool overDomainSocket = !path_.empty();
+        if (!overDomainSocket) {
+            int one = 1;
+            ::setsockopt(client, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
+        }
+        std::thread(serveConnection, client, overDomainSocket ? nullptr : tls, std::ref(state), overDomainSocket)
+            .detach();
     }
 }
 

@@ -3,9 +3,11 @@
 // counters and the access settings.
 
 #include "model/provider.h"
+#include "server/local_auth.h"
 #include "server/fault_settings.h"
 #include "server/server_stats.h"
 
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -24,7 +26,11 @@ struct ServerState {
     Provider provider;
     FaultSettings faults;
     ServerStats stats;
-    std::optional<Credentials> credentials;  // none: no authentication
+    // Authentication on: Local on every listener (localChallenges), Basic over TCP
+    // when credentials are set.
+    bool authentication = false;
+    std::optional<Credentials> credentials;  // of Basic
+    std::unique_ptr<LocalChallenges> localChallenges;
     std::string realm;                       // of WWW-Authenticate
     bool logRequests = true;
 };

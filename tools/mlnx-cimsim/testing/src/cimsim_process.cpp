@@ -14,6 +14,7 @@
 #include <cerrno>
 #include <chrono>
 #include <cstring>
+#include <filesystem>
 #include <stdexcept>
 #include <thread>
 
@@ -63,8 +64,17 @@ std::string CimSimProcess::binaryPath() { return MLNX_CIMSIM_PATH; }
 
 std::string CimSimProcess::defaultFixturePath() { return MLNX_CIMSIM_DEFAULT_FIXTURE; }
 
-CimSimProcess::CimSimProcess(std::vector<std::string> extraArgs) {
+CimSimProcess::CimSimProcess(std::vector<std::string> extraArgs, Listen listen) {
     std::vector<std::string> args = {binaryPath(), "--port", "0", "--quiet"};
+    if (listen == Listen::tcpAndDomainSocket) {
+        char folder[] = "/tmp/cimsim-socket-XXXXXX";
+        if (::mkdtemp(folder) == nullptr) {
+            throw std::runtime_error(std::string("CimSimProcess: mkdtemp failed: ") + std::strerror(errno));
+        }
+        socketFolder_ = folder;
+        socketPath_ = socketFolder_ + "/cimxml.socket";
+        args.insert(args.end(), {"--unix", socketPath_});
+    }
     args.insert(args.end(), extraArgs.begin(), extraArgs.end());
     std::vector<char*> argv;
     for (auto& arg : args) {
@@ -85,6 +95,7 @@ CimSimProcess::CimSimProcess(std::vector<std::string> extraArgs) {
     if (rc != 0) {
         ::close(pipeFds[0]);
         pid_ = -1;
+        stop();
         throw std::runtime_error("CimSimProcess: cannot start " + binaryPath() + ": " + std::strerror(rc));
     }
     std::string line;
@@ -110,6 +121,11 @@ CimSimProcess::~CimSimProcess() { stop(); }
 
 void CimSimProcess::stop() {
     if (pid_ <= 0) {
+        if (!socketFolder_.empty()) {
+            std::error_code ignored;
+            std::filesystem::remove_all(socketFolder_, ignored);
+            socketFolder_.clear();
+        }
         return;
     }
     ::kill(pid_, SIGTERM);
@@ -128,6 +144,7 @@ void CimSimProcess::stop() {
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
     pid_ = -1;
+    stop();
 }
 
 std::string CimSimProcess::control(const std::string& jsonBody) {
@@ -155,6 +172,7 @@ CimSimStats CimSimProcess::stats() {
     stats.providerModule = document.at("provider_module").get<std::string>();
     stats.starts = document.at("starts").get<uint64_t>();
     stats.stops = document.at("stops").get<uint64_t>();
+    stats.localChallenges = document.value("local_challenges", uint64_t{0});
     stats.operations = document.at("operations").get<std::map<std::string, uint64_t>>();
     stats.json = response.body;
     return stats;
@@ -185,6 +203,10 @@ void CimSimProcess::answerResponseBytes(size_t bytes) {
 }
 
 void CimSimProcess::clearFaults() { control(nlohmann::json{{"clear", true}}.dump()); }
+
+void CimSimProcess::setLocalChallenge(const std::string& behaviour) {
+    control(nlohmann::json{{"local_challenge", behaviour}}.dump());
+}
 
 void CimSimProcess::setProviderModule(bool started) {
     control(nlohmann::json{{"provider_module", started ? "started" : "stopped"}}.dump());

@@ -9,6 +9,7 @@
 #include <openssl/err.h>
 #include <openssl/ssl.h>
 #include <sys/socket.h>
+#include <sys/un.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -52,6 +53,26 @@ int connectTcp(const std::string& host, uint16_t port, std::chrono::milliseconds
     return fd;
 }
 
+int connectDomainSocket(const std::string& path, std::chrono::milliseconds timeout) {
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    if (path.size() >= sizeof address.sun_path) {
+        throw std::runtime_error("HttpConnection: socket path " + path + " is too long");
+    }
+    path.copy(address.sun_path, path.size());
+    int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (fd < 0) {
+        throw std::runtime_error(std::string("HttpConnection: socket() failed: ") + std::strerror(errno));
+    }
+    if (::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
+        int error = errno;
+        ::close(fd);
+        throw std::runtime_error("HttpConnection: connect to " + path + " failed: " + std::strerror(error));
+    }
+    mlnx_cimsim::setSocketReadTimeout(fd, timeout);
+    return fd;
+}
+
 }  // namespace
 
 std::optional<std::string> HttpResponse::header(const std::string& name) const { return findField(headers, name); }
@@ -85,6 +106,11 @@ HttpConnection::HttpConnection(const std::string& host, uint16_t port, bool tls,
         }
     }
     stream_ = std::make_unique<ByteStream>(fd, ssl);
+    reader_ = std::make_unique<HttpMessageReader>(*stream_);
+}
+
+HttpConnection::HttpConnection(const std::string& socketPath, std::chrono::milliseconds timeout) {
+    stream_ = std::make_unique<ByteStream>(connectDomainSocket(socketPath, timeout), nullptr);
     reader_ = std::make_unique<HttpMessageReader>(*stream_);
 }
 

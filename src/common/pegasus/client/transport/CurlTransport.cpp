@@ -1,7 +1,17 @@
 // HttpTransport on libcurl. The connection is opened by open() on a socket
 // of our own, which curl adopts for its first request and then keeps alive
 // for the following ones; every later socket curl asks for (after the server
-// closed the connection) is counted too.
+// closed the connection) is counted too. A local domain socket is the
+// exception: curl insists on connecting it itself, so open()'s connection
+// only shows that the server listens, and the first request opens another.
+//
+// TLS: curl cannot hand a connection that it opened for a handshake alone
+// (CONNECT_ONLY) on to a later request. open() therefore runs the handshake
+// with curl itself, with exactly the settings of the requests, on the
+// socket it opened, and closes that connection again; the first request
+// opens the connection that carries the requests and resumes the TLS
+// session of the handshake where the server allows it. An HTTPS connect()
+// thus costs one more TCP connection than a plain one.
 
 #include "HttpTransport.h"
 #include "TcpConnector.h"
@@ -31,6 +41,12 @@ struct EasyDeleter
     void operator()(CURL* easy) const { curl_easy_cleanup(easy); }
 };
 using EasyHandle = std::unique_ptr<CURL, EasyDeleter>;
+
+struct ShareDeleter
+{
+    void operator()(CURLSH* share) const { curl_share_cleanup(share); }
+};
+using ShareHandle = std::unique_ptr<CURLSH, ShareDeleter>;
 
 struct HeaderListDeleter
 {
@@ -154,15 +170,38 @@ public:
         close();
         _endpoint = endpoint;
         _where = endpoint.describe();
-        TcpConnection connection = connectTcp(endpoint.host, endpoint.port, timeout);
+        TcpConnection connection = endpoint.unixSocket.empty()
+                                       ? connectTcp(endpoint.host, endpoint.port, timeout)
+                                       : connectUnix(endpoint.unixSocket, timeout);
         ++_stats.connectionsOpened;
         _family = connection.family;
-        _pending = std::move(connection.socket);
+        // curl connects a domain socket itself even when told that it is
+        // connected already; that one only proves here that the server listens.
+        if (_family != AF_UNIX)
+            _pending = std::move(connection.socket);
 
+        if (!_share)
+        {
+            _share.reset(curl_share_init());
+            if (_share)
+                curl_share_setopt(_share.get(), CURLSHOPT_SHARE, CURL_LOCK_DATA_SSL_SESSION);
+        }
         _easy.reset(curl_easy_init());
         if (!_easy)
             throwCannotConnect(_where, "the HTTP library could not be initialised");
-        configure();
+        configure(_easy.get());
+        if (_endpoint.tls.enabled)
+        {
+            try
+            {
+                handshake(timeout);
+            }
+            catch (...)
+            {
+                close();
+                throw;
+            }
+        }
     }
 
     HttpResponse post(const std::string& path, const HttpRequest& request,
@@ -183,8 +222,7 @@ public:
 
         Exchange exchange;
         exchange.limit = _limit;
-        std::string url = (_endpoint.tls.enabled ? "https://" : "http://") + urlHost() +
-                          ":" + std::to_string(_endpoint.port) + path;
+        std::string url = baseUrl() + path;
         char errorText[CURL_ERROR_SIZE] = "";
 
         curl_easy_setopt(easy, CURLOPT_URL, url.c_str());
@@ -224,14 +262,54 @@ public:
     TransportStats stats() const override { return _stats; }
 
 private:
-    void configure()
+    // The handshake of open(): its own easy handle, configured as the
+    // requests are, adopts the socket just opened and stops after TLS.
+    void handshake(std::chrono::milliseconds timeout)
     {
-        CURL* easy = _easy.get();
+        EasyHandle probe(curl_easy_init());
+        if (!probe)
+            throwCannotConnect(_where, "the HTTP library could not be initialised");
+        configure(probe.get());
+        char errorText[CURL_ERROR_SIZE] = "";
+        const std::string url = baseUrl() + "/";
+        curl_easy_setopt(probe.get(), CURLOPT_URL, url.c_str());
+        curl_easy_setopt(probe.get(), CURLOPT_CONNECT_ONLY, 1L);
+        curl_easy_setopt(probe.get(), CURLOPT_ERRORBUFFER, errorText);
+        curl_easy_setopt(probe.get(), CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(timeout.count()));
+        const CURLcode rc = curl_easy_perform(probe.get());
+        if (rc == CURLE_OK)
+            return;
+        const std::string detail = *errorText ? errorText : curl_easy_strerror(rc);
+        if (rc == CURLE_OPERATION_TIMEDOUT)
+            throwTlsFailure(_where, "no TLS handshake within " + std::to_string(timeout.count()) +
+                                        " ms");
+        if (rc == CURLE_COULDNT_CONNECT || rc == CURLE_COULDNT_RESOLVE_HOST)
+            throwCannotConnect(_where, detail);
+        // Everything else went wrong in the handshake: a peer that does not
+        // speak TLS, no common protocol or cipher, an untrusted certificate.
+        throwTlsFailure(_where, detail);
+    }
+
+    std::string baseUrl() const
+    {
+        if (!_endpoint.unixSocket.empty())
+            return "http://localhost";
+        return (_endpoint.tls.enabled ? "https://" : "http://") + urlHost() + ":" +
+               std::to_string(_endpoint.port);
+    }
+
+    void configure(CURL* easy)
+    {
         curl_easy_setopt(easy, CURLOPT_NOSIGNAL, 1L);
         curl_easy_setopt(easy, CURLOPT_PROXY, "");
         curl_easy_setopt(easy, CURLOPT_HTTP_VERSION, CURL_HTTP_VERSION_1_1);
-        curl_easy_setopt(easy, CURLOPT_IPRESOLVE,
-                         _family == AF_INET6 ? CURL_IPRESOLVE_V6 : CURL_IPRESOLVE_V4);
+        if (_family == AF_UNIX)
+            curl_easy_setopt(easy, CURLOPT_UNIX_SOCKET_PATH, _endpoint.unixSocket.c_str());
+        else
+            curl_easy_setopt(easy, CURLOPT_IPRESOLVE,
+                             _family == AF_INET6 ? CURL_IPRESOLVE_V6 : CURL_IPRESOLVE_V4);
+        if (_share)
+            curl_easy_setopt(easy, CURLOPT_SHARE, _share.get());
         curl_easy_setopt(easy, CURLOPT_OPENSOCKETFUNCTION, onOpenSocket);
         curl_easy_setopt(easy, CURLOPT_OPENSOCKETDATA, this);
         curl_easy_setopt(easy, CURLOPT_SOCKOPTFUNCTION, onSocketOptions);
@@ -330,6 +408,8 @@ private:
 
     Endpoint _endpoint;
     std::string _where;
+    // Outlives the easy handles that use it.
+    ShareHandle _share;
     EasyHandle _easy;
     UniqueSocket _pending;
     int _adopted = -1;

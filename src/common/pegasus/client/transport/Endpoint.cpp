@@ -5,6 +5,8 @@ namespace ClientDetail {
 
 std::string Endpoint::describe() const
 {
+    if (!unixSocket.empty())
+        return unixSocket;
     if (host.find(':') != std::string::npos)
         return "[" + host + "]:" + std::to_string(port);
     return host + ":" + std::to_string(port);

@@ -27,9 +27,12 @@ struct Endpoint
 {
     std::string host;
     std::uint32_t port = 0;
+    // A local domain socket to use instead of host and port (never TLS).
+    std::string unixSocket;
     TlsSettings tls;
 
-    // "host:port", the form used in every message about this endpoint.
+    // "host:port", or the socket's path, the form used in every message
+    // about this endpoint.
     std::string describe() const;
 };
 
@@ -44,7 +47,8 @@ constexpr std::size_t kDefaultResponseLimit = std::size_t{256} * 1024 * 1024;
 
 // One keep-alive HTTP/1.1 connection to one CIM server. Every failure is
 // raised as the Pegasus exception for its kind, naming the endpoint:
-// CannotConnectException (refused, unreachable, TLS handshake),
+// CannotConnectException (refused, unreachable, TLS handshake; all of them
+// met by open()),
 // ConnectionTimeoutException, CIMClientMalformedHTTPException (broken or
 // truncated response) and CIMClientResponseTooLargeException.
 class HttpTransport
@@ -52,7 +56,10 @@ class HttpTransport
 public:
     virtual ~HttpTransport() = default;
 
-    // Opens the connection now, so an unreachable server fails here.
+    // Opens the connection now and, for TLS, completes a handshake with the
+    // endpoint's settings, so an unreachable server, a port that does not
+    // speak TLS, a protocol or cipher mismatch and an untrusted certificate
+    // all fail here.
     virtual void open(const Endpoint& endpoint, std::chrono::milliseconds timeout) = 0;
 
     // Sends one request on the open connection (reopening it if the server

@@ -9,6 +9,7 @@
 #include <netdb.h>
 #include <poll.h>
 #include <sys/socket.h>
+#include <sys/un.h>
 #include <unistd.h>
 
 namespace Pegasus {
@@ -130,6 +131,29 @@ TcpConnection connectTcp(const std::string& host, std::uint32_t port,
                                       std::to_string(timeout.count()) + " ms");
     }
     throwCannotConnect(where, std::strerror(lastError));
+}
+
+TcpConnection connectUnix(const std::string& path, std::chrono::milliseconds timeout)
+{
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    if (path.empty() || path.size() >= sizeof address.sun_path)
+        throwCannotConnect(path, "the socket path is empty or longer than " +
+                                     std::to_string(sizeof address.sun_path - 1) + " bytes");
+    path.copy(address.sun_path, path.size());
+    UniqueSocket socket(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0));
+    if (!socket.valid())
+        throwCannotConnect(path, std::strerror(errno));
+    addrinfo entry{};
+    entry.ai_addr = reinterpret_cast<sockaddr*>(&address);
+    entry.ai_addrlen = static_cast<socklen_t>(sizeof address);
+    const int error = connectOne(socket.get(), entry, Clock::now() + timeout);
+    if (error == ETIMEDOUT)
+        throwCannotConnect(path, "no answer to the connection request within " +
+                                     std::to_string(timeout.count()) + " ms");
+    if (error != 0)
+        throwCannotConnect(path, std::strerror(error));
+    return TcpConnection{std::move(socket), AF_UNIX};
 }
 
 }  // namespace ClientDetail

@@ -31,13 +31,17 @@ private:
 struct TcpConnection
 {
     UniqueSocket socket;
-    int family = 0;  // AF_INET or AF_INET6
+    int family = 0;  // AF_INET, AF_INET6 or AF_UNIX
 };
 
 // Resolves `host` and connects to the first address that accepts within
 // `timeout`. Raises CannotConnectException naming host:port and the cause.
 TcpConnection connectTcp(const std::string& host, std::uint32_t port,
                          std::chrono::milliseconds timeout);
+
+// Connects to the local domain socket at `path`. Raises
+// CannotConnectException naming the path and the cause.
+TcpConnection connectUnix(const std::string& path, std::chrono::milliseconds timeout);
 
 }  // namespace ClientDetail
 }  // namespace Pegasus

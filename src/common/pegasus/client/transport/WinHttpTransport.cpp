@@ -2,7 +2,8 @@
 // Where WinHTTP differs from the libcurl transport:
 // - WinHTTP opens the connection that carries the requests only when the
 //   first request goes out, so open() checks with a TCP connection of its
-//   own that the server can be reached, and the counters count the
+//   own that the server can be reached, and for TLS completes a handshake
+//   on it with Schannel and the same settings; the counters count the
 //   connections that carried requests.
 // - WinHTTP does not hand out trailer fields. The request therefore goes
 //   without its "TE" field: a server then reports a CIM error in the body
@@ -171,9 +172,11 @@ public:
         _endpoint = endpoint;
         _where = endpoint.describe();
         _trustStore.reset();
+        if (!endpoint.unixSocket.empty())
+            throwCannotConnect(_where, "a local domain socket is no way to a CIM server on Windows");
         if (endpoint.tls.enabled && endpoint.tls.verifyPeer && !endpoint.tls.trustStore.empty())
             _trustStore = std::make_unique<WinTrustStore>(endpoint.tls.trustStore, _where);
-        probeTcp(endpoint.host, endpoint.port, timeout);
+        probeEndpoint(endpoint, _trustStore.get(), timeout);
         startSession();
     }
 

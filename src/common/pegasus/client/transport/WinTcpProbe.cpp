@@ -1,5 +1,6 @@
 #include "WinTcpProbe.h"
 #include "WinErrorText.h"
+#include "WinTlsHandshake.h"
 
 #include "../ClientErrors.h"
 
@@ -94,9 +95,12 @@ int connectOne(SOCKET socket, const addrinfo& address, Clock::time_point deadlin
 
 }  // namespace
 
-void probeTcp(const std::string& host, std::uint32_t port, std::chrono::milliseconds timeout)
+void probeEndpoint(const Endpoint& endpoint, const WinTrustStore* trustStore,
+                   std::chrono::milliseconds timeout)
 {
-    const std::string where = host + ":" + std::to_string(port);
+    const std::string& host = endpoint.host;
+    const std::uint32_t port = endpoint.port;
+    const std::string where = endpoint.describe();
     if (host.empty())
         throwCannotConnect(where, "no host name was given");
     if (port == 0 || port > 65535)
@@ -124,7 +128,11 @@ void probeTcp(const std::string& host, std::uint32_t port, std::chrono::millisec
         }
         lastError = connectOne(socket.get(), *address, deadline);
         if (lastError == 0)
+        {
+            if (endpoint.tls.enabled)
+                handshakeTls(socket.get(), where, host, endpoint.tls, trustStore, deadline);
             return;
+        }
         if (lastError == WSAETIMEDOUT)
             break;
     }

@@ -19,16 +19,26 @@ struct CimSimStats {
     std::string providerModule;  // "started" or "stopped"
     uint64_t starts = 0;       // PG_ProviderModule start calls on the vendor's module
     uint64_t stops = 0;        // ... and stop calls
+    uint64_t localChallenges = 0;  // Local authentication challenges issued
     std::map<std::string, uint64_t> operations;  // CIM operation or method name -> count
     std::string json;          // the whole /stats document
 };
 
 class CimSimProcess {
 public:
+    enum class Listen {
+        tcp,
+        // TCP and a local domain socket in a private folder of the test's, as a real
+        // host's CIM server listens on cimxml.socket
+        tcpAndDomainSocket,
+    };
+
     // extraArgs are passed to mlnx-cimsim after "--port 0 --quiet"; e.g. {"--https"},
-    // {"--fixture", path}, {"--user", "root", "--password-file", file}, {"--provider-stopped"}.
+    // {"--fixture", path}, {"--user", "root", "--password-file", file}, {"--provider-stopped"},
+    // {"--authenticate"} (Local authentication for this process's user, as a real
+    // OpenPegasus server asks for it).
     // Throws std::runtime_error when the simulator does not come up within 20 seconds.
-    explicit CimSimProcess(std::vector<std::string> extraArgs = {});
+    explicit CimSimProcess(std::vector<std::string> extraArgs = {}, Listen listen = Listen::tcp);
     ~CimSimProcess();
     CimSimProcess(const CimSimProcess&) = delete;
     CimSimProcess& operator=(const CimSimProcess&) = delete;
@@ -39,6 +49,10 @@ public:
     // "http://127.0.0.1:PORT" or "https://127.0.0.1:PORT", as printed by the simulator.
     std::string url() const { return url_; }
     pid_t pid() const { return pid_; }
+    // With Listen::tcpAndDomainSocket: the socket's path, and "unix:PATH" as
+    // QUILLET_CIMSERVER_LOCAL takes it; empty otherwise.
+    const std::string& domainSocket() const { return socketPath_; }
+    std::string domainSocketUrl() const { return socketPath_.empty() ? "" : "unix:" + socketPath_; }
 
     // Posts a JSON document to /control and returns the answer (the active faults).
     // Throws std::runtime_error when the simulator rejects it.
@@ -58,6 +72,10 @@ public:
     void clearFaults();
     // Starts or stops the provider module without going through CIM.
     void setProviderModule(bool started);
+    // What the Local challenges of a simulator with --authenticate go through:
+    // "normal", "wrong_secret" (the file holds another text than the secret checked) or
+    // "missing_file" (the file is gone before the client reads it).
+    void setLocalChallenge(const std::string& behaviour);
 
     // Path of the mlnx-cimsim binary and of the bundled default fixture (source tree).
     static std::string binaryPath();
@@ -70,6 +88,8 @@ private:
     uint16_t port_ = 0;
     bool https_ = false;
     std::string url_;
+    std::string socketFolder_;
+    std::string socketPath_;
 };
 
 }  // namespace mlnx_cimsim::testing

@@ -36,6 +36,9 @@ public:
     // std::runtime_error naming the address when that fails.
     HttpConnection(const std::string& host, uint16_t port, bool tls,
                    std::chrono::milliseconds timeout = std::chrono::seconds(20));
+    // Connects to a local domain socket (plain HTTP).
+    explicit HttpConnection(const std::string& socketPath,
+                            std::chrono::milliseconds timeout = std::chrono::seconds(20));
     ~HttpConnection();
     HttpConnection(const HttpConnection&) = delete;
     HttpConnection& operator=(const HttpConnection&) = delete;

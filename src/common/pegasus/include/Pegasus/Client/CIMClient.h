@@ -42,9 +42,12 @@ public:
         const String& userName,
         const String& password);
 
-    // The same over TLS. With neither a trust store nor a verification
-    // callback in `sslContext` the server's certificate is not verified,
-    // as in OpenPegasus.
+    // The same over TLS; the handshake completes here, so a port that does
+    // not speak TLS, a protocol or cipher mismatch and (with a trust store)
+    // a certificate that fails verification raise CannotConnectException
+    // (CIMClientTLSException) from connect(). With neither a trust store
+    // nor a verification callback in `sslContext` the server's certificate
+    // is not verified, as in OpenPegasus.
     void connect(
         const String& host,
         const Uint32 portNumber,
@@ -52,10 +55,14 @@ public:
         const String& userName,
         const String& password);
 
-    // Connects to the CIM server of this host: http://127.0.0.1:5988, or
-    // the URL in the environment variable QUILLET_CIMSERVER_LOCAL
-    // (http://HOST:PORT or https://HOST:PORT; https accepts any
-    // certificate).
+    // Connects to the CIM server of this host as OpenPegasus's client does:
+    // on Linux its domain socket /var/run/tog-pegasus/cimxml.socket, then
+    // /var/tmp/cimxml.socket; then http://127.0.0.1:5988, then
+    // https://127.0.0.1:5989 (any certificate). Requests authenticate as
+    // the process's own user with OpenPegasus's "Local" scheme (the server
+    // names a file only that user can read). The environment variable
+    // QUILLET_CIMSERVER_LOCAL replaces the list with one endpoint:
+    // http://HOST:PORT, https://HOST:PORT or unix:PATH.
     void connectLocal();
 
     void disconnect();
