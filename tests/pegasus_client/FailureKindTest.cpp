@@ -145,13 +145,19 @@ TEST(FailureKind, ServerErrorIsAnHttpErrorWithStatusAndReason)
     }
 }
 
-TEST(FailureKind, ResponseAnswersAnotherRequestIsAResponseException)
+// As OpenPegasus: a response naming another operation is malformed, one to
+// another MESSAGE ID is a response exception.
+TEST(FailureKind, ResponseForAnotherOperationIsAnXmlExceptionForAnotherMessageAResponseException)
 {
-    std::string body = kEmptyEnumeration;
-    body.replace(body.find("EnumerateInstances"), 18, "EnumerateClassNams");
-    ReplayServer server({ReplayServer::send(okResponse(body))});
+    std::string otherOperation = kEmptyEnumeration;
+    otherOperation.replace(otherOperation.find("EnumerateInstances"), 18, "EnumerateClassNams");
+    std::string otherMessage = kEmptyEnumeration;
+    otherMessage.replace(otherMessage.find("1000"), 4, "999");  // the second request is 1001
+    ReplayServer server({ReplayServer::send(okResponse(otherOperation)),
+                         ReplayServer::send(okResponse(otherMessage))});
     CIMClient client;
     client.connect("127.0.0.1", server.port(), "", "");
+    EXPECT_THROW(client.enumerateInstances(kNamespace, "MLNX_PCIDevice"), CIMClientXmlException);
     EXPECT_THROW(client.enumerateInstances(kNamespace, "MLNX_PCIDevice"), CIMClientResponseException);
 }
 

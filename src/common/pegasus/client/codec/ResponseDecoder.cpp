@@ -21,11 +21,49 @@ constexpr std::size_t kBatchBytes = 64 * 1024;
 
 // Walks CIM, MESSAGE and SIMPLERSP to the start tag of the response element
 // (IMETHODRESPONSE or METHODRESPONSE), checking that it answers this request.
+bool equalNoCase(std::string_view a, std::string_view b)
+{
+    if (a.size() != b.size())
+        return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+    {
+        char x = a[i], y = b[i];
+        if (x >= 'a' && x <= 'z')
+            x = static_cast<char>(x - 'a' + 'A');
+        if (y >= 'a' && y <= 'z')
+            y = static_cast<char>(y - 'a' + 'A');
+        if (x != y)
+            return false;
+    }
+    return true;
+}
+
+// "1." and digits: the protocol versions this client speaks.
+bool supportedProtocol(std::string_view version)
+{
+    if (version.size() < 3 || version.compare(0, 2, "1.") != 0)
+        return false;
+    for (char c : version.substr(2))
+    {
+        if (c < '0' || c > '9')
+            return false;
+    }
+    return true;
+}
+
 void enterResponse(XmlCursor& cursor, const ResponseContext& context, std::string_view element)
 {
     cursor.enter("CIM");
+    cursor.requiredAttribute("CIMVERSION");
+    cursor.requiredAttribute("DTDVERSION");
     cursor.enter("MESSAGE");
     std::string_view idText = cursor.requiredAttribute("ID");
+    std::string_view protocol = cursor.requiredAttribute("PROTOCOLVERSION");
+    if (!supportedProtocol(protocol))
+    {
+        throwUnexpectedResponse(context.where, "the response is in protocol version \"" +
+                                                   std::string(protocol) + "\", not 1.x");
+    }
     Uint32 id = 0;
     auto [end, error] = std::from_chars(idText.data(), idText.data() + idText.size(), id);
     if (error != std::errc() || end != idText.data() + idText.size() || id != context.messageId)
@@ -39,11 +77,9 @@ void enterResponse(XmlCursor& cursor, const ResponseContext& context, std::strin
     if (!cursor.atStart(element))
         cursor.unexpected("<" + std::string(element) + ">");
     std::string_view name = cursor.requiredAttribute("NAME");
-    if (name != context.operation)
-    {
-        throwUnexpectedResponse(context.where, "the response is for \"" + std::string(name) +
-                                                   "\" but the request was " + context.operation);
-    }
+    if (!equalNoCase(name, context.operation))
+        cursor.fail("the response is for \"" + std::string(name) + "\" but the request was " +
+                    context.operation);
 }
 
 void leaveResponse(XmlCursor& cursor, std::string_view element)
@@ -167,7 +203,7 @@ CIMInstance decodeGetInstanceResponse(std::string& body, const ResponseContext& 
         found = true;
     });
     if (!found)
-        throwUnexpectedResponse(context.where, "the GetInstance response holds no instance");
+        throwMalformedXml(context.where, "the GetInstance response holds no <INSTANCE>");
     return instance;
 }
 
@@ -200,6 +236,7 @@ MethodResult decodeInvokeMethodResponse(std::string& body, const ResponseContext
     XmlCursor cursor(body, context.where, cache);
     enterResponse(cursor, context, "METHODRESPONSE");
     MethodResult result;
+    bool returned = false;
     for (;;)
     {
         cursor.nextTag();
@@ -208,7 +245,12 @@ MethodResult decodeInvokeMethodResponse(std::string& body, const ResponseContext
         if (cursor.atStart("ERROR"))
             raiseError(cursor);
         if (cursor.atStart("RETURNVALUE"))
+        {
+            if (returned)
+                cursor.unexpected("one <RETURNVALUE>");
             result.returnValue = readReturnValue(cursor);
+            returned = true;
+        }
         else if (cursor.atStart("PARAMVALUE"))
             result.outParameters.append(readParamValue(cursor));
         else
