@@ -131,6 +131,16 @@ TEST(RefusalClasses, AsOpenPegasusRefusesThem)
              return getInstanceBody(q + q, "QMT_Holder", id);
          },
          Refusal::Xml},
+        {"reference whose host is no host name", Request::GetInstance,
+         [](unsigned id) {
+             return getInstanceBody(
+                 "<PROPERTY.REFERENCE NAME=\"R\"  REFERENCECLASS=\"X\">\n<VALUE.REFERENCE>\n<INSTANCEPATH>\n"
+                 "<NAMESPACEPATH>\n<HOST>no host!</HOST>\n<LOCALNAMESPACEPATH>\n<NAMESPACE NAME=\"root\"/>\n"
+                 "</LOCALNAMESPACEPATH>\n</NAMESPACEPATH>\n<INSTANCENAME CLASSNAME=\"X\">\n</INSTANCENAME>\n"
+                 "</INSTANCEPATH>\n</VALUE.REFERENCE>\n</PROPERTY.REFERENCE>\n",
+                 "QMT_Holder", id);
+         },
+         Refusal::Response},
         {"CIM without CIMVERSION", Request::GetInstance,
          [](unsigned id) {
              std::string body = getInstanceBody("", "QMT_Holder", id);

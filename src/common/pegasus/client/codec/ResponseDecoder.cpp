@@ -5,6 +5,9 @@
 #include "InstanceSegments.h"
 #include "XmlCursor.h"
 
+#include <Pegasus/Client/CIMClientException.h>
+#include <Pegasus/Common/Exception.h>
+
 #include <charconv>
 #include <optional>
 #include <vector>
@@ -138,9 +141,35 @@ void decodeIntrinsic(std::string& body, const ResponseContext& context, OnChild 
     decodeIntrinsic(body, context, cache, onChild);
 }
 
-}  // namespace
+// Any other failure of the value classes on what the response holds (a
+// host name that is no host name, say) is a bad response, as OpenPegasus
+// reports it, not an exception of the value classes.
+template <typename Decode>
+auto refusingOthers(const ResponseContext& context, Decode decode) -> decltype(decode())
+{
+    try
+    {
+        return decode();
+    }
+    catch (const CIMException&)
+    {
+        throw;
+    }
+    catch (const CIMClientXmlException&)
+    {
+        throw;
+    }
+    catch (const CIMClientResponseException&)
+    {
+        throw;
+    }
+    catch (const Exception& error)
+    {
+        throwUnexpectedResponse(context.where, std::string(error.getMessage().getCString()));
+    }
+}
 
-Array<CIMInstance> decodeEnumerateInstancesResponse(std::string& body, const ResponseContext& context)
+Array<CIMInstance> enumerateInstances(std::string& body, const ResponseContext& context)
 {
     DecodeCache cache;
     Array<CIMInstance> instances;
@@ -192,7 +221,7 @@ Array<CIMInstance> decodeEnumerateInstancesResponse(std::string& body, const Res
     return instances;
 }
 
-CIMInstance decodeGetInstanceResponse(std::string& body, const ResponseContext& context)
+CIMInstance getInstance(std::string& body, const ResponseContext& context)
 {
     CIMInstance instance;
     bool found = false;
@@ -207,8 +236,7 @@ CIMInstance decodeGetInstanceResponse(std::string& body, const ResponseContext& 
     return instance;
 }
 
-Array<CIMObjectPath> decodeEnumerateInstanceNamesResponse(std::string& body,
-                                                          const ResponseContext& context)
+Array<CIMObjectPath> enumerateInstanceNames(std::string& body, const ResponseContext& context)
 {
     Array<CIMObjectPath> names;
     decodeIntrinsic(body, context, [&](XmlCursor& cursor) {
@@ -219,7 +247,7 @@ Array<CIMObjectPath> decodeEnumerateInstanceNamesResponse(std::string& body,
     return names;
 }
 
-Array<CIMObject> decodeObjectsWithPathResponse(std::string& body, const ResponseContext& context)
+Array<CIMObject> objectsWithPath(std::string& body, const ResponseContext& context)
 {
     Array<CIMObject> objects;
     decodeIntrinsic(body, context, [&](XmlCursor& cursor) {
@@ -230,7 +258,7 @@ Array<CIMObject> decodeObjectsWithPathResponse(std::string& body, const Response
     return objects;
 }
 
-MethodResult decodeInvokeMethodResponse(std::string& body, const ResponseContext& context)
+MethodResult invokeMethod(std::string& body, const ResponseContext& context)
 {
     DecodeCache cache;
     XmlCursor cursor(body, context.where, cache);
@@ -258,6 +286,34 @@ MethodResult decodeInvokeMethodResponse(std::string& body, const ResponseContext
     }
     leaveResponse(cursor, "METHODRESPONSE");
     return result;
+}
+
+}  // namespace
+
+Array<CIMInstance> decodeEnumerateInstancesResponse(std::string& body, const ResponseContext& context)
+{
+    return refusingOthers(context, [&] { return enumerateInstances(body, context); });
+}
+
+CIMInstance decodeGetInstanceResponse(std::string& body, const ResponseContext& context)
+{
+    return refusingOthers(context, [&] { return getInstance(body, context); });
+}
+
+Array<CIMObjectPath> decodeEnumerateInstanceNamesResponse(std::string& body,
+                                                          const ResponseContext& context)
+{
+    return refusingOthers(context, [&] { return enumerateInstanceNames(body, context); });
+}
+
+Array<CIMObject> decodeObjectsWithPathResponse(std::string& body, const ResponseContext& context)
+{
+    return refusingOthers(context, [&] { return objectsWithPath(body, context); });
+}
+
+MethodResult decodeInvokeMethodResponse(std::string& body, const ResponseContext& context)
+{
+    return refusingOthers(context, [&] { return invokeMethod(body, context); });
 }
 
 }  // namespace ClientDetail
