@@ -87,11 +87,12 @@ bool isEmbedded(CIMType type)
 
 // The text of an embedded object's VALUE is an INSTANCE element of its
 // own, escaped or in CDATA (the reader has undone either), itself holding
-// embedded objects at any depth. Empty text is a null value.
-CIMValue embeddedFromText(XmlCursor& cursor, CIMType type, std::string_view text)
+// embedded objects at any depth. Empty text gives an uninitialized
+// instance (a null value).
+CIMInstance embeddedFromText(XmlCursor& cursor, std::string_view text)
 {
     if (text.empty())
-        return CIMValue(type, false);
+        return CIMInstance();
     std::string document(text);  // parsed in place
     XmlCursor inner(document.data(), document.size(), cursor.position(), cursor.where(),
                     cursor.cache());
@@ -104,31 +105,30 @@ CIMValue embeddedFromText(XmlCursor& cursor, CIMType type, std::string_view text
     CIMInstance instance = readInstance(inner);
     if (inner.nextTagOrEnd())
         inner.unexpected("nothing after the embedded <INSTANCE>");
-    if (type == CIMTYPE_INSTANCE)
-        return CIMValue(instance);
-    return CIMValue(CIMObject(instance));
+    return instance;
 }
 
 CIMValue valueFromText(XmlCursor& cursor, CIMType type, std::string_view text)
 {
-    if (isEmbedded(type))
-        return embeddedFromText(cursor, type, text);
-    return scalarFromText(cursor, type, text);
+    if (!isEmbedded(type))
+        return scalarFromText(cursor, type, text);
+    const CIMInstance instance = embeddedFromText(cursor, text);
+    if (instance.isUninitialized())
+        return CIMValue(type, false);
+    return type == CIMTYPE_INSTANCE ? CIMValue(instance) : CIMValue(CIMObject(instance));
 }
 
 template <typename T>
-CIMValue embeddedArray(XmlCursor& cursor, CIMType type, const std::vector<std::string>& texts)
+CIMValue embeddedArray(XmlCursor& cursor, const std::vector<std::string>& texts)
 {
     Array<T> items;
     items.reserveCapacity(static_cast<Uint32>(texts.size()));
     for (const std::string& text : texts)
     {
-        const CIMValue item = embeddedFromText(cursor, type, text);
-        if (item.isNull())
+        const CIMInstance instance = embeddedFromText(cursor, text);
+        if (instance.isUninitialized())
             cursor.fail("an array of embedded objects holds an empty <VALUE>");
-        T decoded;
-        item.get(decoded);
-        items.append(decoded);
+        items.append(T(instance));
     }
     return CIMValue(items);
 }
@@ -245,8 +245,8 @@ CIMValue readValueArray(XmlCursor& cursor, CIMType type)
     {
         // Copied: decoding them reuses the cache's list of texts.
         const std::vector<std::string> owned(texts.begin(), texts.end());
-        return type == CIMTYPE_INSTANCE ? embeddedArray<CIMInstance>(cursor, type, owned)
-                                        : embeddedArray<CIMObject>(cursor, type, owned);
+        return type == CIMTYPE_INSTANCE ? embeddedArray<CIMInstance>(cursor, owned)
+                                        : embeddedArray<CIMObject>(cursor, owned);
     }
     return cursor.cache().value(type, true, texts, [&]() {
         try
