@@ -57,6 +57,51 @@ def response_bodies(written: set) -> None:
             write_seed("cimxml_response", body, written)
 
 
+def escaped(text: str) -> str:
+    return text.replace("&", "&amp;").replace("<", "&lt;").replace(">", "&gt;").replace('"', "&quot;")
+
+
+def embedded_object_bodies(written: set) -> None:
+    """Responses with embedded objects, which the captures do not hold: the
+    EmbeddedObject attribute and qualifiers, escaped, CDATA and mixed text,
+    nesting, arrays, and method values."""
+    envelope = ('<?xml version="1.0" encoding="utf-8" ?>\n<CIM CIMVERSION="2.0" DTDVERSION="2.0">\n'
+                '<MESSAGE ID="1000" PROTOCOLVERSION="1.0">\n<SIMPLERSP>\n%s</SIMPLERSP>\n</MESSAGE>\n</CIM>\n')
+    link = ('<INSTANCE CLASSNAME="QMT_Link"><PROPERTY NAME="Speed" TYPE="uint64"><VALUE>100</VALUE></PROPERTY>'
+            '<PROPERTY NAME="When" TYPE="datetime"><VALUE>20240115103000.123456+060</VALUE></PROPERTY></INSTANCE>')
+    settings = ('<INSTANCE CLASSNAME="QMT_Settings" >\n<PROPERTY NAME="Mtu"  TYPE="uint32">\n<VALUE>4096</VALUE>\n'
+                '</PROPERTY>\n<PROPERTY NAME="Link"  TYPE="string" EmbeddedObject="instance">\n<VALUE>'
+                + escaped(link) + '</VALUE>\n</PROPERTY>\n</INSTANCE>\n')
+    half = len(settings) // 2
+    properties = (
+        '<PROPERTY NAME="Settings"  TYPE="string" EmbeddedObject="instance">\n<VALUE>%s</VALUE>\n</PROPERTY>\n'
+        % escaped(settings)
+        + '<PROPERTY NAME="Object"  TYPE="string" EmbeddedObject="object">\n<VALUE><![CDATA[%s]]></VALUE>\n'
+          '</PROPERTY>\n' % settings
+        + '<PROPERTY NAME="Mixed"  TYPE="string" EMBEDDEDOBJECT="instance">\n<VALUE>%s<![CDATA[%s]]></VALUE>\n'
+          '</PROPERTY>\n' % (escaped(settings[:half]), settings[half:])
+        + '<PROPERTY.ARRAY NAME="History"  TYPE="string" EmbeddedObject="object">\n<VALUE.ARRAY>\n'
+          '<VALUE>%s</VALUE>\n<VALUE>%s</VALUE>\n</VALUE.ARRAY>\n</PROPERTY.ARRAY>\n' % (escaped(link), escaped(link))
+        + '<PROPERTY NAME="Old"  TYPE="string">\n<QUALIFIER NAME="EmbeddedInstance" TYPE="string">\n'
+          '<VALUE>QMT_Link</VALUE>\n</QUALIFIER>\n<VALUE>%s</VALUE>\n</PROPERTY>\n' % escaped(link)
+        + '<PROPERTY NAME="Unset"  TYPE="string" EmbeddedObject="instance">\n</PROPERTY>\n')
+    instance = '<INSTANCE CLASSNAME="QMT_Holder" >\n%s</INSTANCE>\n' % properties
+    named = ('<VALUE.NAMEDINSTANCE>\n<INSTANCENAME CLASSNAME="QMT_Holder">\n<KEYBINDING NAME="InstanceID">\n'
+             '<KEYVALUE VALUETYPE="string">h1</KEYVALUE>\n</KEYBINDING>\n</INSTANCENAME>\n%s'
+             '</VALUE.NAMEDINSTANCE>\n' % instance)
+    write_seed("cimxml_response", (envelope % (
+        '<IMETHODRESPONSE NAME="EnumerateInstances">\n<IRETURNVALUE>\n%s%s</IRETURNVALUE>\n</IMETHODRESPONSE>\n'
+        % (named, named.replace("h1", "h2")))).encode("utf-8"), written)
+    write_seed("cimxml_response", (envelope % (
+        '<IMETHODRESPONSE NAME="GetInstance">\n<IRETURNVALUE>\n%s</IRETURNVALUE>\n</IMETHODRESPONSE>\n'
+        % instance)).encode("utf-8"), written)
+    write_seed("cimxml_response", (envelope % (
+        '<METHODRESPONSE NAME="Configure">\n<RETURNVALUE PARAMTYPE="string" EmbeddedObject="instance">\n'
+        '<VALUE>%s</VALUE>\n</RETURNVALUE>\n<PARAMVALUE NAME="All" EmbeddedObject="object">\n<VALUE.ARRAY>\n'
+        '<VALUE><![CDATA[%s]]></VALUE>\n</VALUE.ARRAY>\n</PARAMVALUE>\n</METHODRESPONSE>\n'
+        % (escaped(settings), link))).encode("utf-8"), written)
+
+
 def object_paths(written: set) -> None:
     paths = set()
     for rendering in sorted((VECTORS / "cimclient-tostring").glob("*.txt")):
@@ -108,6 +153,7 @@ def main() -> int:
         return 1
     written: set = set()
     response_bodies(written)
+    embedded_object_bodies(written)
     object_paths(written)
     device_lists(written)
     for target in sorted((HERE / "seeds").iterdir()):

@@ -158,7 +158,7 @@ TEST_F(CapturedExchange, ClassOriginAndPropagatedAttributesAreKept)
     EXPECT_FALSE(deviceId.getPropagated());
 }
 
-TEST_F(CapturedExchange, GetInstanceSendsTheInstanceNameAndReturnsThatInstance)
+TEST_F(CapturedExchange, GetInstanceSendsTheInstanceNameAndReturnsThatInstanceWithItsClassAsPath)
 {
     ReplayServer server({ReplayServer::send(readVectorFile("37-cimcli-gi-MLNX_IBPort-iq1", "response.http"))});
     CIMClient client;
@@ -170,7 +170,8 @@ TEST_F(CapturedExchange, GetInstanceSendsTheInstanceNameAndReturnsThatInstance)
     expectSameRequest(server.requests()[0], readVectorFile("37-cimcli-gi-MLNX_IBPort-iq1", "request.http"),
                       server);
     EXPECT_EQ(instance.getClassName(), CIMName("MLNX_IBPort"));
-    EXPECT_EQ(instance.getPath().toString(), path.toString());
+    // OpenPegasus's getInstance leaves the class name alone in the path.
+    EXPECT_EQ(instance.getPath().toString(), String("MLNX_IBPort"));
     CIMConstProperty deviceId = instance.getProperty(instance.findProperty("DeviceID"));
     EXPECT_EQ(deviceId.getValue().toString(), String("mlx5_0:1"));
 }

@@ -5,6 +5,7 @@
 #include <Pegasus/Client/CIMClientFailureExceptions.h>
 
 #include "CIMClientInspector.h"
+#include "HandWritten.h"
 #include "ReplayServer.h"
 #include "Vectors.h"
 
@@ -15,14 +16,6 @@ using namespace Pegasus;
 namespace {
 
 const CIMNamespaceName kNamespace("root/cimv2");
-
-std::string okResponse(const std::string& body)
-{
-    char length[16];
-    std::snprintf(length, sizeof length, "%010zu", body.size());
-    return "HTTP/1.1 200 OK\r\nContent-Type: application/xml; charset=utf-8\r\ncontent-length: " +
-           std::string(length) + "\r\nCIMOperation: MethodResponse\r\n\r\n" + body;
-}
 
 const std::string kEmptyEnumeration =
     "<?xml version=\"1.0\" encoding=\"utf-8\" ?>\n<CIM CIMVERSION=\"2.0\" DTDVERSION=\"2.0\">\n"
@@ -145,13 +138,20 @@ TEST(FailureKind, ServerErrorIsAnHttpErrorWithStatusAndReason)
     }
 }
 
-TEST(FailureKind, ResponseAnswersAnotherRequestIsAResponseException)
+// As OpenPegasus: a response naming another operation is malformed, one to
+// another MESSAGE ID is a response exception.
+TEST(FailureKind, ResponseForAnotherOperationIsAnXmlExceptionForAnotherMessageAResponseException)
 {
-    std::string body = kEmptyEnumeration;
-    body.replace(body.find("EnumerateInstances"), 18, "EnumerateClassNams");
-    ReplayServer server({ReplayServer::send(okResponse(body))});
+    std::string otherOperation = kEmptyEnumeration;
+    otherOperation.replace(otherOperation.find("EnumerateInstances"), 18, "EnumerateClassNams");
+    std::string otherMessage = kEmptyEnumeration;
+    // Of another length than the request's, which the replay server leaves alone.
+    otherMessage.replace(otherMessage.find("1000"), 4, "999");
+    ReplayServer server({ReplayServer::send(okResponse(otherOperation)),
+                         ReplayServer::send(okResponse(otherMessage))});
     CIMClient client;
     client.connect("127.0.0.1", server.port(), "", "");
+    EXPECT_THROW(client.enumerateInstances(kNamespace, "MLNX_PCIDevice"), CIMClientXmlException);
     EXPECT_THROW(client.enumerateInstances(kNamespace, "MLNX_PCIDevice"), CIMClientResponseException);
 }
 

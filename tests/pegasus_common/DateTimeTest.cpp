@@ -30,10 +30,6 @@ TEST(CIMDateTimeTest, MalformedTextIsRejected)
     const char* bad[] = {
         "",
         "20240115103000.123456+06",    // 24 characters
-        "20241315103000.123456+060",   // month 13
-        "20240100103000.123456+060",   // day 0
-        "20240115243000.123456+060",   // hour 24
-        "20240115103060.123456+060",   // second 60
         "20240115103000,123456+060",   // no dot
         "20240115103000.123456*060",   // bad sign
         "00000030000000.000000:001",   // interval not ending :000
@@ -42,6 +38,24 @@ TEST(CIMDateTimeTest, MalformedTextIsRejected)
     };
     for (const char* text : bad)
         EXPECT_THROW(CIMDateTime{String(text)}, InvalidDateTimeFormatException) << text;
+}
+
+// Well-formed but impossible: OpenPegasus's other exception.
+TEST(CIMDateTimeTest, FieldsOutOfRangeAreTheirOwnFailure)
+{
+    const char* bad[] = {
+        "20241315103000.123456+060",   // month 13
+        "20240100103000.123456+060",   // day 0
+        "20230229103000.123456+060",   // 29 February of a common year
+        "20240431103000.123456+060",   // 31 April
+        "20240115243000.123456+060",   // hour 24
+        "20240115103060.123456+060",   // second 60
+        "00000030006000.000000:000",   // interval minute 60
+    };
+    for (const char* text : bad)
+        EXPECT_THROW(CIMDateTime{String(text)}, DateTimeOutOfRangeException) << text;
+    EXPECT_NO_THROW(CIMDateTime{String("20240229103000.123456+060")});
+    EXPECT_NO_THROW(CIMDateTime{String("2024023*******.******+060")});
 }
 
 TEST(CIMDateTimeTest, MicrosecondsAndOffsets)

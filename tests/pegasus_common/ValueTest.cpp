@@ -189,11 +189,61 @@ TEST(CIMValueObjects, EmbeddedInstancesAreCopiedWhenStored)
     CIMInstance stored;
     value.get(stored);
     EXPECT_EQ(stored.getPropertyCount(), 1u);
-    EXPECT_EQ(text(value), "instance of Inner\n{\n    Size = 1;\n};\n");
     EXPECT_THROW(CIMValue{CIMInstance()}, UninitializedObjectException);
 
     CIMValue object{CIMObject(stored)};
     EXPECT_EQ(object.getType(), CIMTYPE_OBJECT);
+    EXPECT_THROW(object.get(stored), TypeMismatchException);
+}
+
+// As OpenPegasus: an embedded object's text is its INSTANCE element, the
+// form in which it travels, with an embedded object inside escaped once
+// more.
+TEST(CIMValueObjects, TextIsTheInstanceElement)
+{
+    CIMInstance inner(CIMName("Inner"));
+    inner.addProperty(CIMProperty(CIMName("Note"), CIMValue(String("a<b"))));
+    CIMInstance outer(CIMName("Outer"));
+    outer.addQualifier(CIMQualifier(CIMName("Description"), CIMValue(String("x")),
+                                    CIMFlavor(CIMFlavor::TOSUBCLASS)));
+    outer.addProperty(CIMProperty(CIMName("Size"), CIMValue(Uint32(1)), 0, CIMName(),
+                                  CIMName("Base"), true));
+    Array<Uint16> codes;
+    codes.append(2);
+    outer.addProperty(CIMProperty(CIMName("Codes"), CIMValue(codes)));
+    outer.addProperty(CIMProperty(CIMName("Unset"), CIMValue(CIMTYPE_STRING, false)));
+    outer.addProperty(CIMProperty(CIMName("Owner"), CIMValue(CIMObjectPath("X.K=1")), 0,
+                                  CIMName("X")));
+    outer.addProperty(CIMProperty(CIMName("Inner"), CIMValue(inner)));
+
+    EXPECT_EQ(text(CIMValue(outer)),
+              "<INSTANCE CLASSNAME=\"Outer\" >\n"
+              "<QUALIFIER NAME=\"Description\" TYPE=\"string\" OVERRIDABLE=\"false\">\n"
+              "<VALUE>x</VALUE>\n</QUALIFIER>\n"
+              "<PROPERTY NAME=\"Size\"  CLASSORIGIN=\"Base\" PROPAGATED=\"true\" TYPE=\"uint32\">\n"
+              "<VALUE>1</VALUE>\n</PROPERTY>\n"
+              "<PROPERTY.ARRAY NAME=\"Codes\"  TYPE=\"uint16\">\n"
+              "<VALUE.ARRAY>\n<VALUE>2</VALUE>\n</VALUE.ARRAY>\n</PROPERTY.ARRAY>\n"
+              "<PROPERTY NAME=\"Unset\"  TYPE=\"string\">\n</PROPERTY>\n"
+              "<PROPERTY.REFERENCE NAME=\"Owner\"  REFERENCECLASS=\"X\">\n"
+              "<VALUE.REFERENCE>\n<INSTANCENAME CLASSNAME=\"X\">\n<KEYBINDING NAME=\"K\">\n"
+              "<KEYVALUE VALUETYPE=\"numeric\">1</KEYVALUE>\n</KEYBINDING>\n</INSTANCENAME>\n"
+              "</VALUE.REFERENCE>\n</PROPERTY.REFERENCE>\n"
+              "<PROPERTY NAME=\"Inner\"  TYPE=\"string\" EmbeddedObject=\"instance\" "
+              "EMBEDDEDOBJECT=\"instance\">\n"
+              "<VALUE>&lt;INSTANCE CLASSNAME=&quot;Inner&quot; &gt;&#10;"
+              "&lt;PROPERTY NAME=&quot;Note&quot; &#32;TYPE=&quot;string&quot;&gt;&#10;"  // a second blank escaped
+              "&lt;VALUE&gt;a&amp;lt;b&lt;/VALUE&gt;&#10;&lt;/PROPERTY&gt;&#10;"
+              "&lt;/INSTANCE&gt;&#10;</VALUE>\n</PROPERTY>\n"
+              "</INSTANCE>\n");
+
+    // Arrays: each element's text followed by a blank, as for any array.
+    Array<CIMObject> objects;
+    objects.append(CIMObject(inner));
+    objects.append(CIMObject(inner));
+    const std::string one = text(CIMValue(CIMObject(inner)));
+    EXPECT_EQ(text(CIMValue(objects)), one + " " + one + " ");
+    EXPECT_EQ(CIMValue(objects).getArraySize(), 2u);
 }
 
 }  // namespace

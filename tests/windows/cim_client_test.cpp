@@ -148,6 +148,33 @@ TEST(WindowsCimClientTest, CredentialsAreSentWhenTheServerAsks)
     EXPECT_THROW(wrong.enumerateInstances(kNamespace, "MLNX_PCIDevice"), CIMClientAuthenticationException);
 }
 
+// An embedded instance (holding another) and an array of embedded objects,
+// escaped in their VALUEs, read through XmlLite; getInstance's path is the
+// class name alone, as OpenPegasus gives it.
+TEST(WindowsCimClientTest, EmbeddedInstancesAndTheGetInstancePath)
+{
+    CIMClient client;
+    Connect(client, RunningSimulator("embedded"));
+    const Array<CIMInstance> holders = client.enumerateInstances(kNamespace, "QMT_SettingsHolder");
+    ASSERT_EQ(1u, holders.size());
+    const CIMInstance holder = client.getInstance(kNamespace, holders[0].getPath());
+    EXPECT_EQ("QMT_SettingsHolder", Text(holder.getPath().toString()));
+
+    CIMInstance settings;
+    const CIMValue value = holder.getProperty(holder.findProperty("Settings")).getValue();
+    ASSERT_EQ(CIMTYPE_INSTANCE, value.getType());
+    value.get(settings);
+    EXPECT_EQ("a & b <c>", Text(settings.getProperty(settings.findProperty("Note")).getValue().toString()));
+    CIMInstance link;
+    settings.getProperty(settings.findProperty("Link")).getValue().get(link);
+    EXPECT_EQ("100000000000", Text(link.getProperty(0).getValue().toString()));
+
+    Array<CIMObject> history;
+    holder.getProperty(holder.findProperty("History")).getValue().get(history);
+    ASSERT_EQ(2u, history.size());
+    EXPECT_EQ("QMT_Event", Text(history[0].getClassName().getString()));
+}
+
 // The tests below change the "faults" simulator; CTest runs them one at a time.
 class WindowsCimClientFaultTest : public testing::Test {
 protected:

@@ -3,6 +3,7 @@
 #include "ClientErrors.h"
 #include "LocalAuthentication.h"
 #include "codec/ResponseDecoder.h"
+#include "codec/ResponseHeaders.h"
 #include "codec/TextEncoding.h"
 
 #include <Pegasus/Client/CIMClientFailureExceptions.h>
@@ -192,9 +193,7 @@ std::string CIMClientRep::exchange(const CimRequest& request, Uint32 messageId,
         throwHttpError(_where, response.status, response.reason, cimError,
                        decodeUriCharacters(headerOrEmpty(response.headers, "PGErrorDetail")));
     }
-    const std::string* operation = findHeader(response.headers, "CIMOperation");
-    if (operation && *operation != "MethodResponse")
-        throwMalformedHttp(_where, "CIMOperation is \"" + *operation + "\", not MethodResponse");
+    checkResponseHeaders(response.headers, _where);
     raiseStatusField(response.trailers);
     raiseStatusField(response.headers);
     return std::move(response.body);
@@ -229,8 +228,9 @@ CIMInstance CIMClientRep::getInstance(const CIMNamespaceName& nameSpace,
     ResponseContext context;
     std::string body = exchange(request, id, context);
     CIMInstance instance = decodeGetInstanceResponse(body, context);
-    // OpenPegasus gives the instance the path it was asked for.
-    instance.setPath(instanceName);
+    // As OpenPegasus's CIMClient::getInstance: the path is the class name
+    // alone, without keys, namespace or host.
+    instance.setPath(CIMObjectPath(String(), CIMNamespaceName(), instance.getClassName()));
     return instance;
 }
 

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstring>
 #include <ctime>
+#include <string>
 
 #include <Pegasus/Common/Exception.h>
 
@@ -125,16 +126,23 @@ void validate(const char* text, size_t n)
             throw InvalidDateTimeFormatException();
     }
 
+    // Well-formed text whose fields are out of range is a different
+    // failure, as in OpenPegasus.
     struct Range
     {
         size_t begin;
         size_t length;
         Uint32 low;
         Uint32 high;
+        const char* what;
     };
-    static const Range stampRanges[] = {
-        {4, 2, 1, 12}, {6, 2, 1, 31}, {8, 2, 0, 23}, {10, 2, 0, 59}, {12, 2, 0, 59}};
-    static const Range intervalRanges[] = {{8, 2, 0, 23}, {10, 2, 0, 59}, {12, 2, 0, 59}};
+    static const Range stampRanges[] = {{4, 2, 1, 12, "month"},
+                                        {6, 2, 1, 31, "day"},
+                                        {8, 2, 0, 23, "hours"},
+                                        {10, 2, 0, 59, "minutes"},
+                                        {12, 2, 0, 59, "seconds"}};
+    static const Range intervalRanges[] = {
+        {8, 2, 0, 23, "hours"}, {10, 2, 0, 59, "minutes"}, {12, 2, 0, 59, "seconds"}};
     const Range* ranges = sign == ':' ? intervalRanges : stampRanges;
     size_t count = sign == ':' ? PEGASUS_ARRAY_SIZE(intervalRanges) : PEGASUS_ARRAY_SIZE(stampRanges);
     for (size_t k = 0; k < count; k++)
@@ -144,7 +152,19 @@ void validate(const char* text, size_t n)
             continue;
         Uint32 value = field(text, r.begin, r.length);
         if (value < r.low || value > r.high)
-            throw InvalidDateTimeFormatException();
+            throw DateTimeOutOfRangeException(
+                String((std::string("illegal ") + r.what + " number in " + std::string(text, n)).c_str()));
+    }
+    if (sign != ':' && !isWildcarded(text, 0, 8))
+    {
+        // 31 February: each field in range, the date not.
+        const Uint32 year = field(text, 0, 4), month = field(text, 4, 2), day = field(text, 6, 2);
+        const Uint32 next = month == 12 ? 1 : month + 1;
+        const Uint64 monthDays =
+            daysFromCivil(month == 12 ? year + 1 : year, next, 1) - daysFromCivil(year, month, 1);
+        if (day > monthDays)
+            throw DateTimeOutOfRangeException(
+                String(("illegal day number in " + std::string(text, n)).c_str()));
     }
 }
 

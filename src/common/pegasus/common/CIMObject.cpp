@@ -1,8 +1,21 @@
 #include <Pegasus/Common/CIMObject.h>
 
 #include "CIMObjectRep.h"
+#include "CimXmlWriter.h"
 
 PEGASUS_NAMESPACE_BEGIN
+
+namespace {
+
+// The INSTANCE element, as OpenPegasus renders an object as text.
+String xmlText(const CIMConstObject& object)
+{
+    std::string out;
+    Internal::appendObjectElement(out, object);
+    return String(out.data(), static_cast<Uint32>(out.size()));
+}
+
+}  // namespace
 
 ////////////////////////////////////////////////////////////////////////////////
 // CIMObject
@@ -36,7 +49,8 @@ Boolean CIMObject::identical(const CIMConstObject& x) const
 
 String CIMObject::toString() const
 {
-    return CIMObjectRep::checked(_rep)->toMof();
+    CIMObjectRep::checked(_rep);
+    return xmlText(*this);
 }
 
 Boolean CIMObject::isClass() const
@@ -82,7 +96,8 @@ Boolean CIMConstObject::identical(const CIMConstObject& x) const
 
 String CIMConstObject::toString() const
 {
-    return CIMObjectRep::checked(_rep)->toMof();
+    CIMObjectRep::checked(_rep);
+    return xmlText(*this);
 }
 
 Boolean CIMConstObject::isClass() const

@@ -44,32 +44,4 @@ void CIMObjectRep::addProperty(const CIMProperty& x)
     x._rep->contained = true;
 }
 
-String CIMObjectRep::toMof() const
-{
-    String text(isClass ? "class " : "instance of ");
-    text.append(className.getString());
-    text.append("\n{\n");
-    for (Uint32 i = 0; i < properties.size(); i++)
-    {
-        const CIMProperty& property = properties.at(i);
-        const CIMValue& value = property.getValue();
-        text.append("    ");
-        text.append(property.getName().getString());
-        if (!value.isNull())
-        {
-            text.append(" = ");
-            bool quoted = value.getType() == CIMTYPE_STRING ||
-                value.getType() == CIMTYPE_DATETIME || value.getType() == CIMTYPE_REFERENCE;
-            if (quoted && !value.isArray())
-                text.append("\"");
-            text.append(value.toString());
-            if (quoted && !value.isArray())
-                text.append("\"");
-        }
-        text.append(";\n");
-    }
-    text.append("};\n");
-    return text;
-}
-
 PEGASUS_NAMESPACE_END

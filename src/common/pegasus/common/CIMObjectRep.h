@@ -23,8 +23,6 @@ public:
     CIMObjectRep* clone() const;
     Boolean identical(const CIMObjectRep& x) const;
     void addProperty(const CIMProperty& x);
-    // MOF-like text for diagnostics.
-    String toMof() const;
 
     static CIMObjectRep* checked(CIMObjectRep* rep)
     {

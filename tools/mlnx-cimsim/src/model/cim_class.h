@@ -28,6 +28,9 @@ struct PropertyDecl {
     std::vector<std::string> valueMap;
     std::vector<std::string> values;
     std::optional<CimValue> defaultValue;
+    // "instance" or "object": a string property whose values are the CIM-XML of an
+    // embedded instance, written with the EmbeddedObject attribute.
+    std::string embeddedObject;
 };
 
 struct ParameterDecl {

@@ -65,6 +65,9 @@ void appendPropertyStart(std::string& out, const PropertyDecl& property, CimType
                          const std::string* classOrigin, bool propagated) {
     std::string origin = classOrigin == nullptr ? "" : " CLASSORIGIN=\"" + *classOrigin + "\"";
     const char* propagatedAttribute = propagated ? " PROPAGATED=\"true\"" : "";
+    const std::string embedded = property.embeddedObject.empty() || type != CimType::String
+                                     ? ""
+                                     : " EmbeddedObject=\"" + property.embeddedObject + "\"";
     if (type == CimType::Reference) {
         out += "<PROPERTY.REFERENCE NAME=\"" + property.name + "\" ";
         if (!property.referenceClass.empty()) {
@@ -72,11 +75,11 @@ void appendPropertyStart(std::string& out, const PropertyDecl& property, CimType
         }
         out += origin + propagatedAttribute + ">\n";
     } else if (isArray) {
-        out += "<PROPERTY.ARRAY NAME=\"" + property.name + "\"  TYPE=\"" + cimTypeName(type) + "\"" + origin +
-               propagatedAttribute + ">\n";
+        out += "<PROPERTY.ARRAY NAME=\"" + property.name + "\"  TYPE=\"" + cimTypeName(type) + "\"" + embedded +
+               origin + propagatedAttribute + ">\n";
     } else {
         out += "<PROPERTY NAME=\"" + property.name + "\" " + origin + propagatedAttribute + " TYPE=\"" +
-               cimTypeName(type) + "\">\n";
+               cimTypeName(type) + "\"" + embedded + ">\n";
     }
 }
 

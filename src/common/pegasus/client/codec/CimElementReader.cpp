@@ -61,6 +61,13 @@ CIMName optionalNameAttribute(XmlCursor& cursor, std::string_view attributeName)
     return nameAttribute(cursor, attributeName);
 }
 
+[[noreturn]] void rejectValue(XmlCursor& cursor, const ValueSyntaxError& error)
+{
+    if (error.outOfRange)
+        cursor.refuse(error.reason);
+    cursor.fail(error.reason);
+}
+
 CIMValue scalarFromText(XmlCursor& cursor, CIMType type, std::string_view text)
 {
     try
@@ -69,8 +76,133 @@ CIMValue scalarFromText(XmlCursor& cursor, CIMType type, std::string_view text)
     }
     catch (const ValueSyntaxError& error)
     {
-        cursor.fail(error.reason);
+        rejectValue(cursor, error);
     }
+}
+
+bool isEmbedded(CIMType type)
+{
+    return type == CIMTYPE_OBJECT || type == CIMTYPE_INSTANCE;
+}
+
+// The text of an embedded object's VALUE is an INSTANCE element of its
+// own, escaped or in CDATA (the reader has undone either), itself holding
+// embedded objects at any depth. Empty text gives an uninitialized
+// instance (a null value).
+CIMInstance embeddedFromText(XmlCursor& cursor, std::string_view text)
+{
+    if (text.empty())
+        return CIMInstance();
+    std::string document(text);  // parsed in place
+    XmlCursor inner(document.data(), document.size(), cursor.position(), cursor.where(),
+                    cursor.cache());
+    if (!inner.nextTagOrEnd() || !inner.atStart("INSTANCE"))
+    {
+        if (inner.atStart("CLASS"))
+            inner.fail("an embedded class is not supported, only an embedded instance");
+        inner.unexpected("<INSTANCE> in the embedded object");
+    }
+    CIMInstance instance = readInstance(inner);
+    if (inner.nextTagOrEnd())
+        inner.unexpected("nothing after the embedded <INSTANCE>");
+    return instance;
+}
+
+CIMValue valueFromText(XmlCursor& cursor, CIMType type, std::string_view text)
+{
+    if (!isEmbedded(type))
+        return scalarFromText(cursor, type, text);
+    const CIMInstance instance = embeddedFromText(cursor, text);
+    if (instance.isUninitialized())
+        return CIMValue(type, false);
+    return type == CIMTYPE_INSTANCE ? CIMValue(instance) : CIMValue(CIMObject(instance));
+}
+
+template <typename T>
+CIMValue embeddedArray(XmlCursor& cursor, const std::vector<std::string>& texts)
+{
+    Array<T> items;
+    items.reserveCapacity(static_cast<Uint32>(texts.size()));
+    for (const std::string& text : texts)
+    {
+        const CIMInstance instance = embeddedFromText(cursor, text);
+        if (instance.isUninitialized())
+            cursor.fail("an array of embedded objects holds an empty <VALUE>");
+        items.append(T(instance));
+    }
+    return CIMValue(items);
+}
+
+enum class Embedding
+{
+    None,
+    Object,
+    Instance
+};
+
+// The EmbeddedObject attribute (also in the upper-case spelling of older
+// OpenPegasus servers).
+Embedding embeddingAttribute(XmlCursor& cursor)
+{
+    std::string_view text;
+    if (!cursor.attribute("EmbeddedObject", text) && !cursor.attribute("EMBEDDEDOBJECT", text))
+        return Embedding::None;
+    if (text == "object")
+        return Embedding::Object;
+    if (text == "instance")
+        return Embedding::Instance;
+    cursor.fail("EmbeddedObject=\"" + std::string(text) + "\" is neither object nor instance");
+}
+
+// The older form: a string property with an EmbeddedObject (true) or
+// EmbeddedInstance (a class name) qualifier.
+Embedding embeddingQualifiers(const std::vector<CIMQualifier>& qualifiers)
+{
+    static const CIMName embeddedObject("EmbeddedObject");
+    static const CIMName embeddedInstance("EmbeddedInstance");
+    Embedding found = Embedding::None;
+    for (const CIMQualifier& qualifier : qualifiers)
+    {
+        const CIMValue& value = qualifier.getValue();
+        if (value.isNull() || value.isArray())
+            continue;
+        if (value.getType() == CIMTYPE_BOOLEAN && qualifier.getName() == embeddedObject)
+        {
+            Boolean on = false;
+            value.get(on);
+            if (on)
+                return Embedding::Object;
+        }
+        else if (value.getType() == CIMTYPE_STRING && qualifier.getName() == embeddedInstance)
+        {
+            String className;
+            value.get(className);
+            if (className.size() != 0)
+                found = Embedding::Instance;
+        }
+    }
+    return found;
+}
+
+// The type the value is read as: an embedded object is declared a string.
+CIMType valueType(XmlCursor& cursor, Embedding attribute,
+                  const std::vector<CIMQualifier>& qualifiers, CIMType declared)
+{
+    Embedding embedding = attribute;
+    if (embedding != Embedding::Object && !qualifiers.empty())
+    {
+        const Embedding qualified = embeddingQualifiers(qualifiers);
+        if (qualified != Embedding::None)
+            embedding = qualified;
+    }
+    if (embedding == Embedding::None)
+        return declared;
+    if (declared != CIMTYPE_STRING)
+    {
+        cursor.fail(std::string("an embedded object must be declared a string, not a ") +
+                    cimTypeToString(declared));
+    }
+    return embedding == Embedding::Object ? CIMTYPE_OBJECT : CIMTYPE_INSTANCE;
 }
 
 // Qualifier values repeat on every instance of a class: decoded once.
@@ -109,6 +241,13 @@ CIMValue readValueArray(XmlCursor& cursor, CIMType type)
         }
         cursor.unexpected("<VALUE> in <VALUE.ARRAY>");
     }
+    if (isEmbedded(type))
+    {
+        // Copied: decoding them reuses the cache's list of texts.
+        const std::vector<std::string> owned(texts.begin(), texts.end());
+        return type == CIMTYPE_INSTANCE ? embeddedArray<CIMInstance>(cursor, owned)
+                                        : embeddedArray<CIMObject>(cursor, owned);
+    }
     return cursor.cache().value(type, true, texts, [&]() {
         try
         {
@@ -116,7 +255,7 @@ CIMValue readValueArray(XmlCursor& cursor, CIMType type)
         }
         catch (const ValueSyntaxError& error)
         {
-            cursor.fail(error.reason);
+            rejectValue(cursor, error);
         }
     });
 }
@@ -189,15 +328,36 @@ CIMQualifier readQualifier(XmlCursor& cursor)
 
 // Reads the children of PROPERTY, PROPERTY.ARRAY or PROPERTY.REFERENCE:
 // qualifiers first, then at most one value element.
-template <typename ReadValue>
+// Qualifier and property names must be unique within their element.
+template <typename Container, typename Item>
+void addUnique(XmlCursor& cursor, Container& container, const Item& item, const char* what)
+{
+    try
+    {
+        container.addQualifier(item);
+    }
+    catch (const AlreadyExistsException&)
+    {
+        cursor.fail(std::string("duplicate ") + what + " \"" +
+                    std::string(item.getName().getString().getCString()) + "\"");
+    }
+}
+
+// Reads the children of PROPERTY, PROPERTY.ARRAY or PROPERTY.REFERENCE:
+// qualifiers first, then at most one value element. The qualifiers read
+// so far are handed to `readValue`, as they may say that a string holds
+// an embedded object; `typeOfNull` gives the type of the value when there
+// is none.
+template <typename ReadValue, typename TypeOfNull>
 CIMProperty readPropertyBody(XmlCursor& cursor, std::string_view element, const CIMName& name,
-                             CIMValue nullValue, const CIMName& referenceClass,
-                             ReadValue readValue)
+                             bool isArray, const CIMName& referenceClass, ReadValue readValue,
+                             TypeOfNull typeOfNull)
 {
     CIMName classOrigin = optionalNameAttribute(cursor, "CLASSORIGIN");
     bool propagated = booleanAttribute(cursor, "PROPAGATED", false);
     std::vector<CIMQualifier> qualifiers;
-    CIMValue value = std::move(nullValue);
+    CIMValue value;
+    bool present = false;
     for (;;)
     {
         cursor.nextTag();
@@ -205,12 +365,16 @@ CIMProperty readPropertyBody(XmlCursor& cursor, std::string_view element, const 
             break;
         if (cursor.atStart("QUALIFIER"))
             qualifiers.push_back(readQualifier(cursor));
-        else if (!readValue(value))
+        else if (readValue(value, qualifiers))
+            present = true;
+        else
             cursor.unexpected("a qualifier or value in <" + std::string(element) + ">");
     }
+    if (!present)
+        value = CIMValue(typeOfNull(qualifiers), isArray);
     CIMProperty property(name, value, 0, referenceClass, classOrigin, propagated);
     for (const CIMQualifier& qualifier : qualifiers)
-        property.addQualifier(qualifier);
+        addUnique(cursor, property, qualifier, "qualifier");
     return property;
 }
 
@@ -218,40 +382,52 @@ CIMProperty readProperty(XmlCursor& cursor)
 {
     CIMName name = nameAttribute(cursor, "NAME");
     CIMType type = typeAttribute(cursor, "TYPE");
-    return readPropertyBody(cursor, "PROPERTY", name, CIMValue(type, false), CIMName(),
-                            [&](CIMValue& value) {
-                                if (!cursor.atStart("VALUE"))
-                                    return false;
-                                value = scalarFromText(cursor, type, cursor.readText());
-                                return true;
-                            });
+    const Embedding embedding = embeddingAttribute(cursor);
+    return readPropertyBody(
+        cursor, "PROPERTY", name, false, CIMName(),
+        [&](CIMValue& value, const std::vector<CIMQualifier>& qualifiers) {
+            if (!cursor.atStart("VALUE"))
+                return false;
+            const CIMType read = valueType(cursor, embedding, qualifiers, type);
+            value = valueFromText(cursor, read, cursor.readText());
+            return true;
+        },
+        [&](const std::vector<CIMQualifier>& qualifiers) {
+            return valueType(cursor, embedding, qualifiers, type);
+        });
 }
 
 CIMProperty readPropertyArray(XmlCursor& cursor)
 {
     CIMName name = nameAttribute(cursor, "NAME");
     CIMType type = typeAttribute(cursor, "TYPE");
-    return readPropertyBody(cursor, "PROPERTY.ARRAY", name, CIMValue(type, true), CIMName(),
-                            [&](CIMValue& value) {
-                                if (!cursor.atStart("VALUE.ARRAY"))
-                                    return false;
-                                value = readValueArray(cursor, type);
-                                return true;
-                            });
+    const Embedding embedding = embeddingAttribute(cursor);
+    return readPropertyBody(
+        cursor, "PROPERTY.ARRAY", name, true, CIMName(),
+        [&](CIMValue& value, const std::vector<CIMQualifier>& qualifiers) {
+            if (!cursor.atStart("VALUE.ARRAY"))
+                return false;
+            value = readValueArray(cursor, valueType(cursor, embedding, qualifiers, type));
+            return true;
+        },
+        [&](const std::vector<CIMQualifier>& qualifiers) {
+            return valueType(cursor, embedding, qualifiers, type);
+        });
 }
 
 CIMProperty readPropertyReference(XmlCursor& cursor)
 {
     CIMName name = nameAttribute(cursor, "NAME");
     CIMName referenceClass = optionalNameAttribute(cursor, "REFERENCECLASS");
-    return readPropertyBody(cursor, "PROPERTY.REFERENCE", name,
-                            CIMValue(CIMTYPE_REFERENCE, false), referenceClass,
-                            [&](CIMValue& value) {
-                                if (!cursor.atStart("VALUE.REFERENCE"))
-                                    return false;
-                                value = CIMValue(readValueReference(cursor));
-                                return true;
-                            });
+    return readPropertyBody(
+        cursor, "PROPERTY.REFERENCE", name, false, referenceClass,
+        [&](CIMValue& value, const std::vector<CIMQualifier>&) {
+            if (!cursor.atStart("VALUE.REFERENCE"))
+                return false;
+            value = CIMValue(readValueReference(cursor));
+            return true;
+        },
+        [](const std::vector<CIMQualifier>&) { return CIMTYPE_REFERENCE; });
 }
 
 CIMKeyBinding::Type keyValueType(XmlCursor& cursor)
@@ -360,6 +536,19 @@ CIMObjectPath readClassPath(XmlCursor& cursor, std::string_view element)
     return CIMObjectPath(host, nameSpace, className);
 }
 
+void addProperty(XmlCursor& cursor, CIMInstance& instance, const CIMProperty& property)
+{
+    try
+    {
+        instance.addProperty(property);
+    }
+    catch (const AlreadyExistsException&)
+    {
+        cursor.fail("duplicate property \"" +
+                    std::string(property.getName().getString().getCString()) + "\"");
+    }
+}
+
 void readInstanceContent(XmlCursor& cursor, CIMInstance& instance)
 {
     for (;;)
@@ -368,13 +557,13 @@ void readInstanceContent(XmlCursor& cursor, CIMInstance& instance)
         if (cursor.atEnd("INSTANCE"))
             break;
         if (cursor.atStart("PROPERTY"))
-            instance.addProperty(readProperty(cursor));
+            addProperty(cursor, instance, readProperty(cursor));
         else if (cursor.atStart("PROPERTY.ARRAY"))
-            instance.addProperty(readPropertyArray(cursor));
+            addProperty(cursor, instance, readPropertyArray(cursor));
         else if (cursor.atStart("PROPERTY.REFERENCE"))
-            instance.addProperty(readPropertyReference(cursor));
+            addProperty(cursor, instance, readPropertyReference(cursor));
         else if (cursor.atStart("QUALIFIER"))
-            instance.addQualifier(readQualifier(cursor));
+            addUnique(cursor, instance, readQualifier(cursor), "qualifier");
         else
             cursor.unexpected("a property or qualifier in <INSTANCE>");
     }
@@ -481,6 +670,7 @@ CIMValue readMethodValue(XmlCursor& cursor, std::string_view element, bool& type
     typed = cursor.attribute("PARAMTYPE", typeName);
     if (typed && !parseCimTypeName(typeName, type))
         cursor.fail("unknown PARAMTYPE \"" + std::string(typeName) + "\"");
+    type = valueType(cursor, embeddingAttribute(cursor), {}, type);
 
     CIMValue value;
     bool present = false;
@@ -490,7 +680,7 @@ CIMValue readMethodValue(XmlCursor& cursor, std::string_view element, bool& type
         if (cursor.atEnd(element))
             break;
         if (cursor.atStart("VALUE"))
-            value = scalarFromText(cursor, type, cursor.readText());
+            value = valueFromText(cursor, type, cursor.readText());
         else if (cursor.atStart("VALUE.ARRAY"))
             value = readValueArray(cursor, type);
         else if (cursor.atStart("VALUE.REFERENCE"))

@@ -1,6 +1,7 @@
 #include "RequestEncoder.h"
 
 #include "TextEncoding.h"
+#include "../../common/CimXmlWriter.h"
 
 #include <Pegasus/Common/CIMDateTime.h>
 #include <Pegasus/Common/CIMValue.h>
@@ -22,6 +23,9 @@ void appendEscaped(std::string& out, const String& text)
     appendXmlEscaped(out, utf8(text));
 }
 
+using Internal::appendInstanceName;
+using Internal::appendLocalNamespacePath;
+
 void appendMessageBegin(std::string& out, Uint32 messageId)
 {
     out += "<?xml version=\"1.0\" encoding=\"utf-8\" ?>\n"
@@ -34,167 +38,6 @@ void appendMessageBegin(std::string& out, Uint32 messageId)
 void appendMessageEnd(std::string& out)
 {
     out += "</SIMPLEREQ>\n</MESSAGE>\n</CIM>\n";
-}
-
-void appendLocalNamespacePath(std::string& out, const CIMNamespaceName& nameSpace)
-{
-    out += "<LOCALNAMESPACEPATH>\n";
-    const std::string text = utf8(nameSpace.getString());
-    std::size_t start = 0;
-    while (start <= text.size())
-    {
-        std::size_t slash = text.find('/', start);
-        if (slash == std::string::npos)
-            slash = text.size();
-        if (slash > start)
-        {
-            out += "<NAMESPACE NAME=\"";
-            out.append(text, start, slash - start);
-            out += "\"/>\n";
-        }
-        start = slash + 1;
-    }
-    out += "</LOCALNAMESPACEPATH>\n";
-}
-
-void appendValueReference(std::string& out, const CIMObjectPath& path);
-
-const char* keyValueType(CIMKeyBinding::Type type)
-{
-    switch (type)
-    {
-        case CIMKeyBinding::BOOLEAN: return "boolean";
-        case CIMKeyBinding::NUMERIC: return "numeric";
-        default: return "string";
-    }
-}
-
-void appendInstanceName(std::string& out, const CIMObjectPath& path)
-{
-    out += "<INSTANCENAME CLASSNAME=\"";
-    out += utf8(path.getClassName().getString());
-    out += "\">\n";
-    const Array<CIMKeyBinding>& keys = path.getKeyBindings();
-    for (Uint32 i = 0; i < keys.size(); ++i)
-    {
-        out += "<KEYBINDING NAME=\"";
-        out += utf8(keys[i].getName().getString());
-        out += "\">\n";
-        if (keys[i].getType() == CIMKeyBinding::REFERENCE)
-        {
-            appendValueReference(out, CIMObjectPath(keys[i].getValue()));
-        }
-        else
-        {
-            out += "<KEYVALUE VALUETYPE=\"";
-            out += keyValueType(keys[i].getType());
-            out += "\">";
-            appendEscaped(out, keys[i].getValue());
-            out += "</KEYVALUE>\n";
-        }
-        out += "</KEYBINDING>\n";
-    }
-    out += "</INSTANCENAME>\n";
-}
-
-// INSTANCEPATH, LOCALINSTANCEPATH or INSTANCENAME, by how much of the path
-// is known.
-void appendInstancePath(std::string& out, const CIMObjectPath& path)
-{
-    if (path.getHost().size() != 0)
-    {
-        out += "<INSTANCEPATH>\n<NAMESPACEPATH>\n<HOST>";
-        out += utf8(path.getHost());
-        out += "</HOST>\n";
-        appendLocalNamespacePath(out, path.getNameSpace());
-        out += "</NAMESPACEPATH>\n";
-        appendInstanceName(out, path);
-        out += "</INSTANCEPATH>\n";
-    }
-    else if (!path.getNameSpace().isNull())
-    {
-        out += "<LOCALINSTANCEPATH>\n";
-        appendLocalNamespacePath(out, path.getNameSpace());
-        appendInstanceName(out, path);
-        out += "</LOCALINSTANCEPATH>\n";
-    }
-    else
-    {
-        appendInstanceName(out, path);
-    }
-}
-
-void appendValueReference(std::string& out, const CIMObjectPath& path)
-{
-    out += "<VALUE.REFERENCE>\n";
-    appendInstancePath(out, path);
-    out += "</VALUE.REFERENCE>\n";
-}
-
-// Text of one element as OpenPegasus writes it: toString() renders numbers,
-// booleans (TRUE/FALSE), char16, strings and datetimes the same way.
-template <typename T>
-void appendArrayElements(std::string& out, const CIMValue& value)
-{
-    Array<T> items;
-    value.get(items);
-    out += "<VALUE.ARRAY>\n";
-    for (Uint32 i = 0; i < items.size(); ++i)
-    {
-        out += "<VALUE>";
-        appendEscaped(out, CIMValue(items[i]).toString());
-        out += "</VALUE>\n";
-    }
-    out += "</VALUE.ARRAY>\n";
-}
-
-void appendValue(std::string& out, const CIMValue& value)
-{
-    if (value.isNull())
-        return;
-    if (!value.isArray())
-    {
-        if (value.getType() == CIMTYPE_REFERENCE)
-        {
-            CIMObjectPath path;
-            value.get(path);
-            appendValueReference(out, path);
-            return;
-        }
-        out += "<VALUE>";
-        appendEscaped(out, value.toString());
-        out += "</VALUE>\n";
-        return;
-    }
-    switch (value.getType())
-    {
-        case CIMTYPE_BOOLEAN: appendArrayElements<Boolean>(out, value); break;
-        case CIMTYPE_UINT8: appendArrayElements<Uint8>(out, value); break;
-        case CIMTYPE_SINT8: appendArrayElements<Sint8>(out, value); break;
-        case CIMTYPE_UINT16: appendArrayElements<Uint16>(out, value); break;
-        case CIMTYPE_SINT16: appendArrayElements<Sint16>(out, value); break;
-        case CIMTYPE_UINT32: appendArrayElements<Uint32>(out, value); break;
-        case CIMTYPE_SINT32: appendArrayElements<Sint32>(out, value); break;
-        case CIMTYPE_UINT64: appendArrayElements<Uint64>(out, value); break;
-        case CIMTYPE_SINT64: appendArrayElements<Sint64>(out, value); break;
-        case CIMTYPE_REAL32: appendArrayElements<Real32>(out, value); break;
-        case CIMTYPE_REAL64: appendArrayElements<Real64>(out, value); break;
-        case CIMTYPE_CHAR16: appendArrayElements<Char16>(out, value); break;
-        case CIMTYPE_STRING: appendArrayElements<String>(out, value); break;
-        case CIMTYPE_DATETIME: appendArrayElements<CIMDateTime>(out, value); break;
-        case CIMTYPE_REFERENCE:
-        {
-            Array<CIMObjectPath> paths;
-            value.get(paths);
-            out += "<VALUE.REFARRAY>\n";
-            for (Uint32 i = 0; i < paths.size(); ++i)
-                appendValueReference(out, paths[i]);
-            out += "</VALUE.REFARRAY>\n";
-            break;
-        }
-        default:
-            break;  // embedded objects are not sent by this client
-    }
 }
 
 void appendBooleanParameter(std::string& out, const char* name, Boolean value)
@@ -330,11 +173,16 @@ CimRequest encodeInvokeMethodRequest(Uint32 messageId, const CIMNamespaceName& n
         if (parameter.isTyped())
         {
             out += " PARAMTYPE=\"";
-            out += cimTypeToString(value.getType());
+            const CIMType type = value.getType();
+            out += type == CIMTYPE_OBJECT || type == CIMTYPE_INSTANCE ? "string"
+                                                                       : cimTypeToString(type);
             out += "\"";
         }
+        // Without these the server would take an embedded object for the
+        // text it is sent as.
+        Internal::appendEmbeddedObjectAttributes(out, value.getType());
         out += ">\n";
-        appendValue(out, value);
+        Internal::appendValueElement(out, value);
         out += "</PARAMVALUE>\n";
     }
     out += "</METHODCALL>\n";

@@ -5,6 +5,9 @@
 #include "InstanceSegments.h"
 #include "XmlCursor.h"
 
+#include <Pegasus/Client/CIMClientException.h>
+#include <Pegasus/Common/Exception.h>
+
 #include <charconv>
 #include <optional>
 #include <vector>
@@ -21,11 +24,49 @@ constexpr std::size_t kBatchBytes = 64 * 1024;
 
 // Walks CIM, MESSAGE and SIMPLERSP to the start tag of the response element
 // (IMETHODRESPONSE or METHODRESPONSE), checking that it answers this request.
+bool equalNoCase(std::string_view a, std::string_view b)
+{
+    if (a.size() != b.size())
+        return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+    {
+        char x = a[i], y = b[i];
+        if (x >= 'a' && x <= 'z')
+            x = static_cast<char>(x - 'a' + 'A');
+        if (y >= 'a' && y <= 'z')
+            y = static_cast<char>(y - 'a' + 'A');
+        if (x != y)
+            return false;
+    }
+    return true;
+}
+
+// "1." and digits: the protocol versions this client speaks.
+bool supportedProtocol(std::string_view version)
+{
+    if (version.size() < 3 || version.compare(0, 2, "1.") != 0)
+        return false;
+    for (char c : version.substr(2))
+    {
+        if (c < '0' || c > '9')
+            return false;
+    }
+    return true;
+}
+
 void enterResponse(XmlCursor& cursor, const ResponseContext& context, std::string_view element)
 {
     cursor.enter("CIM");
+    cursor.requiredAttribute("CIMVERSION");
+    cursor.requiredAttribute("DTDVERSION");
     cursor.enter("MESSAGE");
     std::string_view idText = cursor.requiredAttribute("ID");
+    std::string_view protocol = cursor.requiredAttribute("PROTOCOLVERSION");
+    if (!supportedProtocol(protocol))
+    {
+        throwUnexpectedResponse(context.where, "the response is in protocol version \"" +
+                                                   std::string(protocol) + "\", not 1.x");
+    }
     Uint32 id = 0;
     auto [end, error] = std::from_chars(idText.data(), idText.data() + idText.size(), id);
     if (error != std::errc() || end != idText.data() + idText.size() || id != context.messageId)
@@ -39,11 +80,9 @@ void enterResponse(XmlCursor& cursor, const ResponseContext& context, std::strin
     if (!cursor.atStart(element))
         cursor.unexpected("<" + std::string(element) + ">");
     std::string_view name = cursor.requiredAttribute("NAME");
-    if (name != context.operation)
-    {
-        throwUnexpectedResponse(context.where, "the response is for \"" + std::string(name) +
-                                                   "\" but the request was " + context.operation);
-    }
+    if (!equalNoCase(name, context.operation))
+        cursor.fail("the response is for \"" + std::string(name) + "\" but the request was " +
+                    context.operation);
 }
 
 void leaveResponse(XmlCursor& cursor, std::string_view element)
@@ -102,9 +141,35 @@ void decodeIntrinsic(std::string& body, const ResponseContext& context, OnChild 
     decodeIntrinsic(body, context, cache, onChild);
 }
 
-}  // namespace
+// Any other failure of the value classes on what the response holds (a
+// host name that is no host name, say) is a bad response, as OpenPegasus
+// reports it, not an exception of the value classes.
+template <typename Decode>
+auto refusingOthers(const ResponseContext& context, Decode decode) -> decltype(decode())
+{
+    try
+    {
+        return decode();
+    }
+    catch (const CIMException&)
+    {
+        throw;
+    }
+    catch (const CIMClientXmlException&)
+    {
+        throw;
+    }
+    catch (const CIMClientResponseException&)
+    {
+        throw;
+    }
+    catch (const Exception& error)
+    {
+        throwUnexpectedResponse(context.where, std::string(error.getMessage().getCString()));
+    }
+}
 
-Array<CIMInstance> decodeEnumerateInstancesResponse(std::string& body, const ResponseContext& context)
+Array<CIMInstance> enumerateInstances(std::string& body, const ResponseContext& context)
 {
     DecodeCache cache;
     Array<CIMInstance> instances;
@@ -156,7 +221,7 @@ Array<CIMInstance> decodeEnumerateInstancesResponse(std::string& body, const Res
     return instances;
 }
 
-CIMInstance decodeGetInstanceResponse(std::string& body, const ResponseContext& context)
+CIMInstance getInstance(std::string& body, const ResponseContext& context)
 {
     CIMInstance instance;
     bool found = false;
@@ -167,12 +232,11 @@ CIMInstance decodeGetInstanceResponse(std::string& body, const ResponseContext& 
         found = true;
     });
     if (!found)
-        throwUnexpectedResponse(context.where, "the GetInstance response holds no instance");
+        throwMalformedXml(context.where, "the GetInstance response holds no <INSTANCE>");
     return instance;
 }
 
-Array<CIMObjectPath> decodeEnumerateInstanceNamesResponse(std::string& body,
-                                                          const ResponseContext& context)
+Array<CIMObjectPath> enumerateInstanceNames(std::string& body, const ResponseContext& context)
 {
     Array<CIMObjectPath> names;
     decodeIntrinsic(body, context, [&](XmlCursor& cursor) {
@@ -183,7 +247,7 @@ Array<CIMObjectPath> decodeEnumerateInstanceNamesResponse(std::string& body,
     return names;
 }
 
-Array<CIMObject> decodeObjectsWithPathResponse(std::string& body, const ResponseContext& context)
+Array<CIMObject> objectsWithPath(std::string& body, const ResponseContext& context)
 {
     Array<CIMObject> objects;
     decodeIntrinsic(body, context, [&](XmlCursor& cursor) {
@@ -194,12 +258,13 @@ Array<CIMObject> decodeObjectsWithPathResponse(std::string& body, const Response
     return objects;
 }
 
-MethodResult decodeInvokeMethodResponse(std::string& body, const ResponseContext& context)
+MethodResult invokeMethod(std::string& body, const ResponseContext& context)
 {
     DecodeCache cache;
     XmlCursor cursor(body, context.where, cache);
     enterResponse(cursor, context, "METHODRESPONSE");
     MethodResult result;
+    bool returned = false;
     for (;;)
     {
         cursor.nextTag();
@@ -208,7 +273,12 @@ MethodResult decodeInvokeMethodResponse(std::string& body, const ResponseContext
         if (cursor.atStart("ERROR"))
             raiseError(cursor);
         if (cursor.atStart("RETURNVALUE"))
+        {
+            if (returned)
+                cursor.unexpected("one <RETURNVALUE>");
             result.returnValue = readReturnValue(cursor);
+            returned = true;
+        }
         else if (cursor.atStart("PARAMVALUE"))
             result.outParameters.append(readParamValue(cursor));
         else
@@ -216,6 +286,34 @@ MethodResult decodeInvokeMethodResponse(std::string& body, const ResponseContext
     }
     leaveResponse(cursor, "METHODRESPONSE");
     return result;
+}
+
+}  // namespace
+
+Array<CIMInstance> decodeEnumerateInstancesResponse(std::string& body, const ResponseContext& context)
+{
+    return refusingOthers(context, [&] { return enumerateInstances(body, context); });
+}
+
+CIMInstance decodeGetInstanceResponse(std::string& body, const ResponseContext& context)
+{
+    return refusingOthers(context, [&] { return getInstance(body, context); });
+}
+
+Array<CIMObjectPath> decodeEnumerateInstanceNamesResponse(std::string& body,
+                                                          const ResponseContext& context)
+{
+    return refusingOthers(context, [&] { return enumerateInstanceNames(body, context); });
+}
+
+Array<CIMObject> decodeObjectsWithPathResponse(std::string& body, const ResponseContext& context)
+{
+    return refusingOthers(context, [&] { return objectsWithPath(body, context); });
+}
+
+MethodResult decodeInvokeMethodResponse(std::string& body, const ResponseContext& context)
+{
+    return refusingOthers(context, [&] { return invokeMethod(body, context); });
 }
 
 }  // namespace ClientDetail

@@ -29,9 +29,11 @@ struct MethodResult
 };
 
 // Each decoder parses the CIM-XML body in place (the string is modified).
-// An ERROR element raises CIMException; anything malformed raises
-// CIMClientXmlException, a response to another request
-// CIMClientResponseException.
+// An ERROR element raises CIMException. The exception classes of refusals
+// are OpenPegasus's: anything malformed, a response naming another
+// operation or method included, raises CIMClientXmlException; a response
+// to another MESSAGE ID, in another protocol version, or with a datetime
+// whose fields are out of range raises CIMClientResponseException.
 Array<CIMInstance> decodeEnumerateInstancesResponse(std::string& body, const ResponseContext& context);
 CIMInstance decodeGetInstanceResponse(std::string& body, const ResponseContext& context);
 Array<CIMObjectPath> decodeEnumerateInstanceNamesResponse(std::string& body, const ResponseContext& context);

@@ -1,5 +1,7 @@
 #include "TextEncoding.h"
 
+#include "../../common/CimXmlWriter.h"
+
 #include <array>
 
 namespace Pegasus {
@@ -33,36 +35,7 @@ int hexValue(char c)
 
 void appendXmlEscaped(std::string& out, std::string_view text)
 {
-    const std::size_t size = text.size();
-    for (std::size_t i = 0; i < size; ++i)
-    {
-        const unsigned char c = static_cast<unsigned char>(text[i]);
-        switch (c)
-        {
-            case '&': out += "&amp;"; break;
-            case '<': out += "&lt;"; break;
-            case '>': out += "&gt;"; break;
-            case '"': out += "&quot;"; break;
-            case '\'': out += "&apos;"; break;
-            case ' ':
-                if (i == 0 || i + 1 == size || text[i - 1] == ' ')
-                    out += "&#32;";
-                else
-                    out += ' ';
-                break;
-            default:
-                if (c < 0x20 || c == 0x7F)
-                {
-                    out += "&#";
-                    out += std::to_string(c);
-                    out += ';';
-                }
-                else
-                {
-                    out += static_cast<char>(c);
-                }
-        }
-    }
+    Internal::appendXmlEscaped(out, text);
 }
 
 std::string encodeUriCharacters(std::string_view text)

@@ -179,6 +179,11 @@ CIMDateTime parseOne<CIMDateTime>(CIMType type, std::string_view text)
     {
         return CIMDateTime(makeString(trimBlanks(text)));
     }
+    catch (const DateTimeOutOfRangeException&)
+    {
+        throw ValueSyntaxError{"\"" + std::string(text) + "\" is not a valid datetime value: a field is out of range",
+                               true};
+    }
     catch (const Exception&)
     {
         reject(type, text);

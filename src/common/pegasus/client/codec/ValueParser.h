@@ -13,9 +13,13 @@ namespace Pegasus {
 namespace ClientDetail {
 
 // A value whose text does not fit its declared type; `reason` says why.
+// `outOfRange`: well-formed, but a field is out of range (a datetime's
+// month 13), which OpenPegasus reports as a bad response rather than bad
+// XML.
 struct ValueSyntaxError
 {
     std::string reason;
+    bool outOfRange = false;
 };
 
 // Maps a CIM-XML TYPE/PARAMTYPE name ("uint16", "reference", ...).

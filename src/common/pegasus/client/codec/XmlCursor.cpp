@@ -148,6 +148,11 @@ void XmlCursor::fail(const std::string& reason) const
     throwMalformedXml(_where, reason + " (near byte " + std::to_string(offset()) + ")");
 }
 
+void XmlCursor::refuse(const std::string& reason) const
+{
+    throwUnexpectedResponse(_where, reason + " (near byte " + std::to_string(offset()) + ")");
+}
+
 void XmlCursor::unexpected(std::string_view expected) const
 {
     std::string found;

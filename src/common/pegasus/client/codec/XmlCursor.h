@@ -77,6 +77,11 @@ public:
     bool nextTagOrEnd();
 
     [[noreturn]] void fail(const std::string& reason) const;
+    // Well-formed CIM-XML whose content cannot be taken (CIMClientResponseException).
+    [[noreturn]] void refuse(const std::string& reason) const;
+
+    // Where the cursor is, in bytes from the start of the response.
+    std::size_t position() const { return offset(); }
     [[noreturn]] void unexpected(std::string_view expected) const;
 
     const std::string& where() const { return _where; }

@@ -56,7 +56,8 @@ public:
     CIMObject clone() const;
     Boolean identical(const CIMConstObject& x) const;
     Boolean isUninitialized() const;
-    // MOF-like text of the object, for diagnostics.
+    // The object's INSTANCE element as CIM-XML text, as OpenPegasus
+    // renders it (and as an embedded object travels).
     String toString() const;
     Boolean isClass() const;
     Boolean isInstance() const;
