@@ -2,7 +2,8 @@
 """Writes the seed corpora of the fuzz targets into fuzz/seeds/<target>/.
 
 CIM-XML response bodies and object paths come from the exchanges captured from
-a real OpenPegasus server (CIMXML_VECTORS, default /work/shared/cimxml-vectors);
+a real OpenPegasus server (CIMXML_VECTORS, default ../shared/cimxml-vectors beside
+the repository);
 device lists are the device lister's output in the forms the module meets.
 Run it again when the vectors change; the seeds are committed.
 """
@@ -13,7 +14,7 @@ import re
 import sys
 
 HERE = pathlib.Path(__file__).resolve().parent
-VECTORS = pathlib.Path(os.environ.get("CIMXML_VECTORS", "/work/shared/cimxml-vectors"))
+VECTORS = pathlib.Path(os.environ.get("CIMXML_VECTORS", HERE.parent.parent / "shared" / "cimxml-vectors"))
 # GetClass answers are not decoded by the client; bodies above this size add
 # little that the smaller ones lack and slow every execution down.
 MAX_BODY_BYTES = 24 * 1024
