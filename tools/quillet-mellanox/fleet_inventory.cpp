@@ -3,22 +3,20 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <atomic>
 #include <cstdio>
 #include <exception>
 #include <mutex>
 #include <optional>
 #include <set>
-#include <thread>
 #include <vector>
 
 #include "connection_settings.h"
 #include "display_values.h"
 #include "failure_reason.h"
-#include "fleet_passwords.h"
+#include "fleet_servers.h"
 #include "host_list.h"
 #include "mellanox.h"
-#include "password_source.h"
+#include "parallel_jobs.h"
 #include "record_json.h"
 #include "server_check.h"
 #include "terminal.h"
@@ -182,12 +180,7 @@ private:
 int RunFleetInventory(const ToolOptions& options, LogForwarding& log, const InterruptHandling& interrupts,
                       std::ostream& out)
 {
-    const HostList list =
-        ReadHostList(options.hostsFile, options.port != 0 ? options.port : DefaultCimPort(options.ssl));
-    for (const std::string& repeated : list.repeated) {
-        WriteErrorLine("quillet-mellanox: warning: hosts file '" + options.hostsFile + "' lists " + repeated +
-                       " more than once; it is inventoried once");
-    }
+    const HostList list = ReadFleetServers(options, "inventoried");
     const FleetPasswords passwords(options, list.hosts);
 
     std::vector<HostResult> results(list.hosts.size());
@@ -195,29 +188,21 @@ int RunFleetInventory(const ToolOptions& options, LogForwarding& log, const Inte
         results[i].server = list.hosts[i];
     }
     std::mutex outputMutex;
-    std::atomic<size_t> next{0};
     {
         FleetCounter counter(!options.json && IsTerminal(STDERR_FILENO), results.size(), log);
-        auto worker = [&]() {
+        RunInParallel(results.size(), options.jobs, [&](size_t i) {
             // After an interrupt no further server is started; those running finish.
-            for (size_t i = next++; i < results.size() && !interrupts.Interrupted(); i = next++) {
-                Inventory(options, passwords.For(results[i].server), log, results[i]);
-                std::lock_guard<std::mutex> lock(outputMutex);
-                results[i].done = true;
-                if (options.json) {
-                    out << JsonLine(results[i]) << std::flush;
-                }
-                counter.OneMoreDone();
+            if (interrupts.Interrupted()) {
+                return;
             }
-        };
-        std::vector<std::thread> workers;
-        const size_t parallel = std::min<size_t>(options.jobs, results.size());
-        for (size_t i = 0; i < parallel; ++i) {
-            workers.emplace_back(worker);
-        }
-        for (std::thread& thread : workers) {
-            thread.join();
-        }
+            Inventory(options, passwords.For(results[i].server), log, results[i]);
+            std::lock_guard<std::mutex> lock(outputMutex);
+            results[i].done = true;
+            if (options.json) {
+                out << JsonLine(results[i]) << std::flush;
+            }
+            counter.OneMoreDone();
+        });
     }
 
     int worst = 0;

@@ -7,7 +7,7 @@
 
 #include "adapter_metrics.h"
 #include "connection_settings.h"
-#include "fleet_passwords.h"
+#include "fleet_servers.h"
 #include "host_list.h"
 #include "mellanox.h"
 #include "module_session.h"
@@ -104,12 +104,7 @@ void InventoryOfServer(const ToolOptions& options, const HostEntry& server, cons
 int RunOnFleet(const ToolOptions& options, LogForwarding& log, const InterruptHandling& interrupts,
                std::ostream& out)
 {
-    const HostList list =
-        ReadHostList(options.hostsFile, options.port != 0 ? options.port : DefaultCimPort(options.ssl));
-    for (const std::string& repeated : list.repeated) {
-        WriteErrorLine("quillet-mellanox: warning: hosts file '" + options.hostsFile + "' lists " + repeated +
-                       " more than once; it is measured once");
-    }
+    const HostList list = ReadFleetServers(options, "measured");
     const FleetPasswords passwords(options, list.hosts);
 
     std::vector<ServerInventory> inventories(list.hosts.size());

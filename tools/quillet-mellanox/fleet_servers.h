@@ -8,6 +8,11 @@
 
 namespace Quillet::Cli {
 
+// The servers of --hosts, each once; a server listed more than once gets a
+// warning on stderr naming its lines and saying it is `done` ("inventoried")
+// once. Throws ToolError as ReadHostList does.
+HostList ReadFleetServers(const ToolOptions& options, const std::string& done);
+
 // Passwords of a fleet run: each server's own password file read once, and
 // the command line's password (file or prompt) for servers without one.
 class FleetPasswords {

@@ -1,9 +1,20 @@
-#include "fleet_passwords.h"
+#include "fleet_servers.h"
 
 #include "connection_settings.h"
+#include "log_forwarding.h"
 #include "password_source.h"
 
 namespace Quillet::Cli {
+
+HostList ReadFleetServers(const ToolOptions& options, const std::string& done)
+{
+    HostList list = ReadHostList(options.hostsFile, options.port != 0 ? options.port : DefaultCimPort(options.ssl));
+    for (const std::string& repeated : list.repeated) {
+        WriteErrorLine("quillet-mellanox: warning: hosts file '" + options.hostsFile + "' lists " + repeated +
+                       " more than once; it is " + done + " once");
+    }
+    return list;
+}
 
 FleetPasswords::FleetPasswords(const ToolOptions& options, const std::vector<HostEntry>& servers)
 {
