@@ -18,7 +18,8 @@ options:
 requirements:
   - The C(quillet-mellanox) tool on the node that runs the module (the C(quillet-mellanox) Debian package).
 notes:
-  - In-band, the tool reaches the CIM server of the node at C(http://127.0.0.1:5988); the environment variable
+  - In-band, the tool reaches the CIM server of the node as OpenPegasus's own client does (its local domain socket,
+    then C(http://127.0.0.1:5988) and C(https://127.0.0.1:5989)); the environment variable
     C(QUILLET_CIMSERVER_LOCAL) (set with the task's C(environment) keyword) points it elsewhere, for example
-    C(https://127.0.0.1:5989).
+    C(https://127.0.0.1:5989) or C(unix:/var/tmp/cimxml.socket).
 '''
