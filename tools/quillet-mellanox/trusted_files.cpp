@@ -30,7 +30,8 @@ bool OwnedByRootOrUs(const struct stat& status)
 
 std::string OwnerText(const struct stat& status)
 {
-    return "owned by uid " + std::to_string(status.st_uid) + ", not by root or uid " + std::to_string(geteuid());
+    const std::string owner = "owned by uid " + std::to_string(status.st_uid);
+    return geteuid() == 0 ? owner + ", not by root" : owner + ", not by root or uid " + std::to_string(geteuid());
 }
 
 // Closes the descriptor when it goes out of scope.
