@@ -41,7 +41,7 @@ def trusted_folder(folder):
     its path afterwards. Raises UntrustedFolderError with the reason.
     """
     if not os.path.lexists(folder):
-        os.makedirs(folder, 0o700)
+        os.makedirs(folder, 0o700, exist_ok=True)
     try:
         fd = os.open(folder, os.O_RDONLY | os.O_DIRECTORY | os.O_NOFOLLOW | os.O_CLOEXEC)
     except OSError as e:
