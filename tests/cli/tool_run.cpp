@@ -161,6 +161,8 @@ std::string TempDirectory::WriteFile(const std::string& name, const std::string&
 {
     const std::string path = m_path_ + "/" + name;
     std::ofstream(path, std::ios::binary) << content;
+    // Private, as the tool wants password files; hosts files do not mind.
+    std::filesystem::permissions(path, std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
     return path;
 }
 

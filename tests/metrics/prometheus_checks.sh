@@ -88,6 +88,7 @@ case $check in
     need promtool prometheus
     printf 'fleet-pw\n' >"$work/password"
     printf 'another-pw\n' >"$work/other-password"
+    chmod 600 "$work/password" "$work/other-password"   # the tool reads no password file others could read
     first=$(start_simulator --user admin --password-file "$work/password")
     second=$(start_simulator --user admin --password-file "$work/password")
     # Refuses our password: answers at once, with an error.

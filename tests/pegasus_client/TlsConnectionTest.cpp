@@ -10,6 +10,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
 using namespace Pegasus;
 
 namespace {
@@ -97,4 +99,45 @@ TEST_F(TlsConnection, CertificateOutsideTheTrustStoreFailsInsideConnect)
     }
     EXPECT_THROW(client.enumerateInstances(kNamespace, "MLNX_PCIDevice"), NotConnectedException);
     EXPECT_TRUE(server.requests().empty());
+}
+
+// The process's trust store (set by a host tool given a CA) applies to the
+// empty SSLContext the module passes: chain and host name, on connect()'s
+// handshake, before any request.
+TEST_F(TlsConnection, ProcessTrustStoreVerifiesChainAndHostNameOfAnEmptySslContext)
+{
+    struct TrustStoreVariable
+    {
+        explicit TrustStoreVariable(const std::string& file)
+        {
+            setenv("QUILLET_CIMSERVER_TRUST_STORE", file.c_str(), 1);
+        }
+        ~TrustStoreVariable() { unsetenv("QUILLET_CIMSERVER_TRUST_STORE"); }
+    };
+    ReplayServer server({ReplayServer::send(_response)}, serverCertificate());
+    SSLContext empty(String(), nullptr);
+    const std::string where = ":" + std::to_string(server.port());
+    {
+        TrustStoreVariable trust(testCertificate("someone-else").certificateFile);
+        CIMClient client;
+        EXPECT_THROW(client.connect("127.0.0.1", server.port(), empty, "root", "pw"), CIMClientTLSException);
+    }
+    {
+        // The certificate names 127.0.0.1 only.
+        TrustStoreVariable trust(testCertificate("cimserver").certificateFile);
+        CIMClient client;
+        try
+        {
+            client.connect("localhost", server.port(), empty, "root", "pw");
+            ADD_FAILURE() << "a certificate for 127.0.0.1 was taken for localhost";
+        }
+        catch (const CIMClientTLSException& e)
+        {
+            const std::string message(e.getMessage().getCString());
+            EXPECT_NE(message.find("localhost" + where), std::string::npos) << message;
+        }
+        EXPECT_TRUE(server.requests().empty());
+        client.connect("127.0.0.1", server.port(), empty, "", "");
+        EXPECT_EQ(client.enumerateInstances(kNamespace, "MLNX_PCIDevice").size(), 2u);
+    }
 }

@@ -9,6 +9,7 @@
 #include <Pegasus/Common/Exception.h>
 #include <Pegasus/Common/SSLContext.h>
 
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -121,6 +122,38 @@ TEST(WindowsCimClientTest, TrustStoreDecidesWhetherTheServerIsTrusted)
         } catch (const CIMClientTLSException& error) {
             EXPECT_NE(std::string::npos, Text(error.getMessage()).find("TLS")) << Text(error.getMessage());
         }
+    }
+}
+
+// With the process's trust store, the module's empty SSLContext verifies
+// the chain and the host name: the simulator's certificate names localhost
+// and 127.0.0.1, not 127.1 (the same address, spelt as a name).
+TEST(WindowsCimClientTest, ProcessTrustStoreChecksChainAndHostNameOfAnEmptySslContext)
+{
+    using QuilletWindowsTests::SimulatorStateFile;
+    struct TrustStoreVariable {
+        explicit TrustStoreVariable(const std::string& file) { _putenv_s("QUILLET_CIMSERVER_TRUST_STORE", file.c_str()); }
+        ~TrustStoreVariable() { _putenv_s("QUILLET_CIMSERVER_TRUST_STORE", ""); }
+    };
+    const SimulatorAddress simulator = RunningSimulator("https-other");
+    const SSLContext empty(String(), nullptr, String());
+    {
+        TrustStoreVariable trust(SimulatorStateFile("https-other.pem"));
+        CIMClient client;
+        client.connect(simulator.host.c_str(), simulator.port, empty, "", "");
+        EXPECT_EQ(4u, client.enumerateInstances(kNamespace, "MLNX_PCIDevice").size());
+        CIMClient renamed;
+        try {
+            renamed.connect("127.1", simulator.port, empty, "", "");
+            FAIL() << "a certificate for localhost and 127.0.0.1 was taken for 127.1";
+        } catch (const CIMClientTLSException& error) {
+            EXPECT_NE(std::string::npos, Text(error.getMessage()).find("not 127.1")) << Text(error.getMessage());
+        }
+    }
+    {
+        TrustStoreVariable trust(SimulatorStateFile("https.pem"));
+        CIMClient client;
+        EXPECT_THROW(client.connect(simulator.host.c_str(), simulator.port, empty, "", ""), CIMClientTLSException);
     }
 }
 

@@ -30,8 +30,8 @@ CimProbeResult ProbeCim(const Quillet::QuilletConnection::ConnectionInfo& connec
         const Pegasus::String user(connection.user_name.c_str());
         const Pegasus::String password(connection.password.c_str());
         if (connection.connection_type == 1) {
-            // No trust store: the module does not verify either; --verify-cert
-            // is checked by the tool's own handshake before this.
+            // The empty trust store the module passes too: with --verify-cert
+            // the client library verifies against the process's trust store.
             const Pegasus::SSLContext context(Pegasus::String(), nullptr);
             client.connect(host, connection.port, context, user, password);
         } else {

@@ -79,14 +79,15 @@ void AddGlobalOptions(CLI::App& app, ToolOptions& options, int& port)
     app.add_option("--port", port, "CIM server port (default 5988, or 5989 with --ssl)")->check(CLI::Range(1, 65535));
     app.add_option("--user", options.user, "user name for the CIM server");
     app.add_option("--password-file", options.passwordFile,
-                   "file whose first line is the password (- reads stdin); without it, a terminal prompts");
+                   "file whose first line is the password (- reads stdin): a regular file of root's or yours, "
+                   "mode 600, at most 4 KiB; without it, a terminal prompts");
     auto* ssl = app.add_flag("--ssl", options.ssl,
                              "connect over HTTPS; the module does NOT verify the server's certificate (the "
-                             "framework's choice): add --verify-cert to have the tool check it first");
+                             "framework's choice): add --verify-cert to have every connection check it");
     app.add_option("--verify-cert", options.caFile,
-                   "with --ssl: the tool's own TLS check verifies the server's certificate chain against the CA "
-                   "certificates in this PEM file, and the server is refused when it does not verify (the host "
-                   "name is not checked)")
+                   "with --ssl: every TLS connection of the run (the tool's checks and the module's) verifies the "
+                   "server's certificate chain against the CA certificates in this PEM file and the host name or "
+                   "IP address; one that does not verify is refused before any credentials are sent")
         ->check(CLI::ExistingFile)
         ->needs(ssl);
     app.add_option("--connect-timeout", options.connectTimeoutSeconds,

@@ -1,5 +1,8 @@
 #include "connection_settings.h"
 
+#include <cstdlib>
+#include <filesystem>
+
 #include "password_source.h"
 
 namespace Quillet::Cli {
@@ -13,6 +16,16 @@ std::string ObtainPassword(const ToolOptions& options, const std::string& server
         return std::string();
     }
     return PromptPassword("Password for " + options.user + "@" + server + ": ");
+}
+
+void UseTrustStoreForAllConnections(const std::string& caFile)
+{
+    if (caFile.empty()) {
+        return;
+    }
+    std::error_code error;
+    const std::filesystem::path absolute = std::filesystem::absolute(caFile, error);
+    setenv("QUILLET_CIMSERVER_TRUST_STORE", (error ? std::filesystem::path(caFile) : absolute).c_str(), 1);
 }
 
 Quillet::QuilletConnection::ConnectionInfo RemoteConnection(const std::string& host, uint16_t port,

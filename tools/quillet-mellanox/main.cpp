@@ -4,6 +4,7 @@
 #include <iostream>
 
 #include "command_line.h"
+#include "connection_settings.h"
 #include "fleet_inventory.h"
 #include "interrupt_handling.h"
 #include "log_forwarding.h"
@@ -17,6 +18,8 @@ namespace {
 int Run(const Quillet::Cli::ToolOptions& options, const Quillet::Cli::InterruptHandling& interrupts)
 {
     Quillet::Cli::LogForwarding log(options.logLevel);
+    // Before any connection: the module's connections check as the tool's do.
+    Quillet::Cli::UseTrustStoreForAllConnections(options.caFile);
     if (options.operation == Quillet::Cli::Operation::Metrics) {
         return Quillet::Cli::RunMetrics(options, log, interrupts, std::cout);
     }

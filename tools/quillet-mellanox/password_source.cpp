@@ -4,11 +4,11 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <filesystem>
-#include <fstream>
 #include <iostream>
+#include <sstream>
 
 #include "tool_error.h"
+#include "trusted_files.h"
 
 namespace Quillet::Cli {
 namespace {
@@ -71,16 +71,8 @@ std::string ReadPasswordFile(const std::string& path)
     if (path == "-") {
         password = FirstLine(std::cin);
     } else {
-        std::error_code ignored;
-        if (std::filesystem::is_directory(path, ignored)) {
-            throw ToolError(ToolExit::NoInput,
-                            "the password file '" + path + "' is a directory; give the file whose first line is the password");
-        }
-        std::ifstream file(path, std::ios::binary);
-        if (!file) {
-            throw ToolError(ToolExit::NoInput, SystemErrorText("cannot read the password file '" + path + "'", errno));
-        }
-        password = FirstLine(file);
+        std::istringstream content(ReadSecretFile(path));
+        password = FirstLine(content);
     }
     if (password.empty()) {
         throw ToolError(ToolExit::DataError, "the password file '" + (path == "-" ? std::string("standard input") : path) +

@@ -1,11 +1,8 @@
 #include "raw_data_files.h"
 
 #include <cctype>
-#include <cerrno>
-#include <filesystem>
-#include <fstream>
 
-#include "tool_error.h"
+#include "trusted_files.h"
 
 namespace Quillet::Cli {
 namespace {
@@ -28,20 +25,10 @@ std::string SafeFileName(const std::string& name)
 
 void WriteRawDataFiles(const std::vector<Quillet::QuilletIHV::RawData_>& records, const std::string& directory)
 {
-    std::error_code error;
-    std::filesystem::create_directories(directory, error);
-    if (error) {
-        throw ToolError(ToolExit::CannotWrite,
-                        "cannot create the output directory '" + directory + "': " + error.message());
-    }
+    const TrustedFolder folder(directory, true);
     for (const auto& record : records) {
-        const std::filesystem::path path = std::filesystem::path(directory) / SafeFileName(record.name);
-        std::ofstream file(path, std::ios::binary | std::ios::trunc);
-        file << record.content;
-        file.close();
-        if (!file) {
-            throw ToolError(ToolExit::CannotWrite, SystemErrorText("cannot write '" + path.string() + "'", errno));
-        }
+        // Service data: for root's eyes only.
+        folder.WriteFile(SafeFileName(record.name), record.content, 0600);
     }
 }
 

@@ -31,7 +31,8 @@ ServerCheckResult CheckServer(const Quillet::QuilletConnection::ConnectionInfo& 
             return result;
         }
         if (connection.connection_type == 1) {
-            result.failure = CheckTls(socket, ServerText(connection.host, connection.port), caFile, timeout);
+            result.failure = CheckTls(socket, ServerText(connection.host, connection.port), connection.host, caFile,
+                                      timeout);
             if (result.failure) {
                 return result;
             }

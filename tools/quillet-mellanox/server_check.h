@@ -18,9 +18,11 @@ struct ServerCheckResult {
 
 // The tool's own look at an out-of-band server before the module connects:
 // the name resolves and the port accepts a TCP connection within `timeout`;
-// with TLS the handshake succeeds (and the chain verifies against `caFile`
-// when one is given); one small CIM request with the credentials is not
-// rejected.
+// with TLS the handshake succeeds (and, when `caFile` is given, the chain
+// verifies against it and the certificate names the host); one small CIM
+// request with the credentials is not rejected (through our client library,
+// which verifies its own connections alike once UseTrustStoreForAllConnections
+// has run).
 ServerCheckResult CheckServer(const Quillet::QuilletConnection::ConnectionInfo& connection,
                               const std::string& caFile, std::chrono::milliseconds timeout);
 

@@ -3,6 +3,7 @@
 #include <openssl/err.h>
 #include <openssl/ssl.h>
 #include <openssl/x509.h>
+#include <openssl/x509v3.h>
 #include <sys/socket.h>
 #include <sys/time.h>
 
@@ -31,9 +32,23 @@ void SetSocketTimeouts(int fd, std::chrono::milliseconds timeout)
     setsockopt(fd, SOL_SOCKET, SO_SNDTIMEO, &limit, sizeof limit);
 }
 
+// The certificate must name `host`: an IP literal is matched against the
+// certificate's IP addresses, a name against its DNS names (and sent as SNI).
+bool ExpectHost(SSL* tls, const std::string& host)
+{
+    X509_VERIFY_PARAM* parameters = SSL_get0_param(tls);
+    X509_VERIFY_PARAM_set_hostflags(parameters, X509_CHECK_FLAG_NO_PARTIAL_WILDCARDS);
+    if (X509_VERIFY_PARAM_set1_ip_asc(parameters, host.c_str()) == 1) {
+        return true;
+    }
+    ERR_clear_error();
+    return X509_VERIFY_PARAM_set1_host(parameters, host.c_str(), host.size()) == 1 &&
+           SSL_set_tlsext_host_name(tls, host.c_str()) == 1;
+}
+
 }  // namespace
 
-std::optional<HostFailure> CheckTls(const ConnectedSocket& socket, const std::string& where,
+std::optional<HostFailure> CheckTls(const ConnectedSocket& socket, const std::string& where, const std::string& host,
                                     const std::string& caFile, std::chrono::milliseconds timeout)
 {
     ERR_clear_error();
@@ -50,6 +65,10 @@ std::optional<HostFailure> CheckTls(const ConnectedSocket& socket, const std::st
         SSL_CTX_set_verify(context.get(), SSL_VERIFY_PEER, nullptr);
     }
     std::unique_ptr<SSL, decltype(&SSL_free)> tls(SSL_new(context.get()), SSL_free);
+    if (!caFile.empty() && !ExpectHost(tls.get(), host)) {
+        return HostFailure{FailureKind::TlsFailure, "cannot set up the host name check for '" + host + "': " +
+                                                        OpenSslErrors()};
+    }
     SetSocketTimeouts(socket.Fd(), timeout);
     SSL_set_fd(tls.get(), socket.Fd());
     if (SSL_connect(tls.get()) == 1) {

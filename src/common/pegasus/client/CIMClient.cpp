@@ -2,6 +2,7 @@
 
 #include "CIMClientRep.h"
 #include "LocalServer.h"
+#include "ProcessTrustStore.h"
 
 #include <cstdlib>
 
@@ -48,6 +49,7 @@ void CIMClient::connect(const String& host, const Uint32 portNumber,
     endpoint.tls.trustStore = static_cast<const char*>(sslContext.getTrustStore().getCString());
     endpoint.tls.verifyPeer = !endpoint.tls.trustStore.empty() ||
                               sslContext.getSSLCertificateVerifyFunction() != nullptr;
+    endpoint.tls = withProcessTrustStore(endpoint.tls);
     _rep->connect(endpoint, userName, password);
 }
 

@@ -4,6 +4,7 @@
 # back ends.
 set(pegasus_windows_backend_sources
   ${CMAKE_CURRENT_LIST_DIR}/transport/WinErrorText.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/transport/WinHostNameCheck.cpp
   ${CMAKE_CURRENT_LIST_DIR}/transport/WinHttpTransport.cpp
   ${CMAKE_CURRENT_LIST_DIR}/transport/WinTcpProbe.cpp
   ${CMAKE_CURRENT_LIST_DIR}/transport/WinTlsHandshake.cpp

@@ -321,7 +321,10 @@ private:
             // TLS 1.2 or later, as OpenPegasus accepts by default.
             curl_easy_setopt(easy, CURLOPT_SSLVERSION, CURL_SSLVERSION_TLSv1_2);
             curl_easy_setopt(easy, CURLOPT_SSL_VERIFYPEER, _endpoint.tls.verifyPeer ? 1L : 0L);
-            curl_easy_setopt(easy, CURLOPT_SSL_VERIFYHOST, 0L);
+            // 2: the certificate's names must include the URL's host (curl
+            // matches an IP literal against the IP addresses only).
+            curl_easy_setopt(easy, CURLOPT_SSL_VERIFYHOST,
+                             _endpoint.tls.verifyPeer && _endpoint.tls.verifyHostName ? 2L : 0L);
             const std::string& store = _endpoint.tls.trustStore;
             if (_endpoint.tls.verifyPeer && !store.empty())
             {

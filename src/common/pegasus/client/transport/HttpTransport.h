@@ -15,9 +15,12 @@ namespace ClientDetail {
 struct TlsSettings
 {
     bool enabled = false;
-    // Verify the server's certificate chain. Host names are not matched,
-    // as OpenPegasus does not match them either.
+    // Verify the server's certificate chain.
     bool verifyPeer = false;
+    // With verifyPeer: the certificate must also name Endpoint::host (a DNS
+    // name, or the IP address when the host is an IP literal). Off by
+    // default, as OpenPegasus does not match host names.
+    bool verifyHostName = false;
     // CA file or directory used when verifyPeer is set; empty means the
     // system's default store.
     std::string trustStore;

@@ -16,6 +16,7 @@
 #include "HttpTransport.h"
 #include "WinErrorText.h"
 #include "WinTcpProbe.h"
+#include "WinHostNameCheck.h"
 #include "WinTrustStore.h"
 
 #include "../ClientErrors.h"
@@ -127,6 +128,8 @@ struct RequestEvents
     DWORD certificateFlags = 0;
     // Set when the caller's trust store decides on the server's certificate.
     const WinTrustStore* trustStore = nullptr;
+    // Set when the certificate must name this host.
+    const std::string* host = nullptr;
     std::string untrusted;
     bool closedByCallback = false;
 };
@@ -140,7 +143,10 @@ void checkServerCertificate(HINTERNET request, RequestEvents& events)
     PCCERT_CONTEXT certificate = nullptr;
     DWORD size = sizeof certificate;
     WinHttpQueryOption(request, WINHTTP_OPTION_SERVER_CERT_CONTEXT, &certificate, &size);
-    events.untrusted = events.trustStore->problemWith(certificate);
+    if (events.trustStore)
+        events.untrusted = events.trustStore->problemWith(certificate);
+    if (events.untrusted.empty() && events.host)
+        events.untrusted = hostNameProblem(certificate, *events.host);
     if (certificate)
         CertFreeCertificateContext(certificate);
     if (!events.untrusted.empty())
@@ -156,7 +162,8 @@ void CALLBACK onRequestStatus(HINTERNET request, DWORD_PTR context, DWORD status
     if (context == 0)
         return;
     RequestEvents& events = *reinterpret_cast<RequestEvents*>(context);
-    if (status == WINHTTP_CALLBACK_STATUS_SENDING_REQUEST && events.trustStore && !events.closedByCallback)
+    if (status == WINHTTP_CALLBACK_STATUS_SENDING_REQUEST && (events.trustStore || events.host) &&
+        !events.closedByCallback)
         checkServerCertificate(request, events);
     if (status == WINHTTP_CALLBACK_STATUS_SECURE_FAILURE && information != nullptr &&
         informationLength >= sizeof(DWORD))
@@ -277,7 +284,9 @@ private:
         WinHttpSetOption(request, WINHTTP_OPTION_DISABLE_FEATURE, &disabled, sizeof disabled);
         if (_endpoint.tls.enabled)
         {
-            // Host names are not matched, as OpenPegasus does not match them either.
+            // WinHTTP never matches the host name itself: by default it is not
+            // matched, as OpenPegasus does not match it; when asked for, our own
+            // check does it below, so that Windows and Wine decide alike.
             DWORD ignored = SECURITY_FLAG_IGNORE_CERT_CN_INVALID;
             if (!_endpoint.tls.verifyPeer)
             {
@@ -290,6 +299,11 @@ private:
                 // The caller's trust store decides on the issuer, not the system's.
                 ignored |= SECURITY_FLAG_IGNORE_UNKNOWN_CA;
                 events.trustStore = _trustStore.get();
+                notifications |= WINHTTP_CALLBACK_FLAG_SEND_REQUEST;
+            }
+            if (_endpoint.tls.verifyPeer && _endpoint.tls.verifyHostName)
+            {
+                events.host = &_endpoint.host;
                 notifications |= WINHTTP_CALLBACK_FLAG_SEND_REQUEST;
             }
             WinHttpSetOption(request, WINHTTP_OPTION_SECURITY_FLAGS, &ignored, sizeof ignored);

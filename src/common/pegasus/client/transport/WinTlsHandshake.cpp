@@ -4,6 +4,7 @@
 #include "WinTlsHandshake.h"
 
 #include "WinErrorText.h"
+#include "WinHostNameCheck.h"
 #include "WinTrustStore.h"
 
 #include "../ClientErrors.h"
@@ -133,8 +134,8 @@ void receiveMore(SOCKET socket, std::vector<char>& pending, const std::string& w
     pending.insert(pending.end(), buffer, buffer + received);
 }
 
-// Without a trust store of the caller's: the system's authorities, the host
-// name not matched (as OpenPegasus does not match it).
+// Without a trust store of the caller's: the system's authorities; the host
+// name is matched apart, when asked for.
 std::string systemProblemWith(PCCERT_CONTEXT certificate)
 {
     CERT_CHAIN_PARA parameters{};
@@ -160,8 +161,8 @@ std::string systemProblemWith(PCCERT_CONTEXT certificate)
     return std::string();
 }
 
-void checkCertificate(const Context& context, const std::string& where, const TlsSettings& tls,
-                      const WinTrustStore* trustStore)
+void checkCertificate(const Context& context, const std::string& where, const std::string& host,
+                      const TlsSettings& tls, const WinTrustStore* trustStore)
 {
     if (!tls.verifyPeer)
         return;
@@ -171,8 +172,10 @@ void checkCertificate(const Context& context, const std::string& where, const Tl
         raw == nullptr)
         throwTlsFailure(where, "the server sent no certificate");
     std::unique_ptr<const CERT_CONTEXT, CertificateRelease> certificate(raw);
-    const std::string problem =
+    std::string problem =
         trustStore ? trustStore->problemWith(certificate.get()) : systemProblemWith(certificate.get());
+    if (problem.empty() && tls.verifyHostName)
+        problem = hostNameProblem(certificate.get(), host);
     if (!problem.empty())
         throwTlsFailure(where, problem);
 }
@@ -228,7 +231,7 @@ void handshakeTls(SOCKET socket, const std::string& where, const std::string& ho
         if (pending.empty())
             receiveMore(socket, pending, where, deadline);
     }
-    checkCertificate(context, where, tls, trustStore);
+    checkCertificate(context, where, host, tls, trustStore);
 }
 
 }  // namespace ClientDetail

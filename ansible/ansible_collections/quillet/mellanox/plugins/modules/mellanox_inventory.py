@@ -54,13 +54,15 @@ options:
     type: str
   ssl:
     description:
-      - Connect over HTTPS. The adapter module does not verify the server's certificate itself; see I(verify_cert).
+      - Connect over HTTPS. Without I(verify_cert) nothing verifies the server's certificate.
       - Plain HTTP when left out.
     type: bool
   verify_cert:
     description:
-      - CA certificate file (PEM) against which the tool checks the server's certificate chain before
-        the module connects; the host is refused when the check fails. Needs I(ssl).
+      - CA certificate file (PEM) against which every TLS connection of the task, the tool's checks and
+        the adapter module's, verifies the server's certificate chain and that it names I(host) (its DNS
+        name, or its IP address). A connection that does not verify fails before any request, so the
+        password is never sent to it, and the task fails with C(error.kind) C(tls_failure). Needs I(ssl).
       - Needs a tool that supports C(--verify-cert); with an older one the task fails rather than connect unverified.
     type: path
   connect_timeout:

@@ -40,8 +40,12 @@ options:
     type: path
   dest:
     description:
-      - Folder on the node for the record files; created when missing. A file whose content is
+      - Folder on the node for the record files; created (mode 0700) when missing. A file whose content is
         already the record's is left alone, so a run that collects the same data changes nothing.
+      - The folder must be a real folder (not a symbolic link), owned by root or by the user the module
+        runs as, and not writable by group or others; otherwise nothing is written and the task fails
+        with the reason. Each file is created fresh (mode 0600) and renamed into place, so an existing
+        name, a link included, is replaced and never written through.
     type: path
   fetch_dest:
     description:
@@ -54,10 +58,11 @@ seealso:
 '''
 
 EXAMPLES = r'''
-- name: Service data of this node's adapters into /var/tmp/mellanox
+- name: Service data of this node's adapters into a folder only root can write
   quillet.mellanox.mellanox_rawdata:
     root: /opt/quillet
-    dest: /var/tmp/mellanox
+    dest: /var/lib/quillet-mellanox/rawdata
+  become: true
 
 - name: Service data of every node, gathered on the controller below service-data/HOST/
   quillet.mellanox.mellanox_rawdata:
@@ -80,7 +85,8 @@ files:
   returned: when I(dest) or I(fetch_dest) is given
   type: list
   elements: str
-  sample: ["/var/tmp/mellanox/Mellanox_00_all_devices_info", "/var/tmp/mellanox/Mellanox_01_device_info"]
+  sample: ["/var/lib/quillet-mellanox/rawdata/Mellanox_00_all_devices_info",
+           "/var/lib/quillet-mellanox/rawdata/Mellanox_01_device_info"]
 status:
   description: The operation's status on failure (2 a firmware tool was not found, 3 a device query failed).
   returned: failure

@@ -39,6 +39,7 @@ export ANSIBLE_PYTHON_INTERPRETER=/usr/bin/python3 ANSIBLE_NOCOLOR=1
 password="fleet-Pw-7q2z"   # appears nowhere in the inventory data, so no_log masks nothing else
 printf '%s\n' "$password" >"$work/password"
 printf 'not-%s\n' "$password" >"$work/wrong-password"
+chmod 600 "$work/password" "$work/wrong-password"   # the tool reads no password file others could read
 
 # start_simulator NAME [ARGS...]: starts one simulator; its port goes to $work/NAME.port
 start_simulator() {

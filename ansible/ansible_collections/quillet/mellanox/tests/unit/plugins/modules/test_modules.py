@@ -157,5 +157,67 @@ class RecordFilesTest(unittest.TestCase):
                 self.assertEqual(os.listdir(self.folder), [])
 
 
+class RecordFilesSafetyTest(unittest.TestCase):
+    """The module runs as root: a folder another user controls is never written into."""
+
+    NOBODY = 65534
+
+    def setUp(self):
+        self.work = tempfile.mkdtemp()
+        self.victim = os.path.join(self.work, 'victim')
+        with open(self.victim, 'w') as f:
+            f.write('root only\n')
+        os.chmod(self.victim, 0o600)
+        self.folder = os.path.join(self.work, 'dest')
+        os.mkdir(self.folder, 0o700)
+        self.records = [{'name': 'Mellanox_00_all_devices_info', 'content': 'service data\n'}]
+
+    def tearDown(self):
+        import shutil
+        shutil.rmtree(self.work)
+
+    def write(self, folder=None):
+        from ansible_collections.quillet.mellanox.plugins.module_utils.record_files import write_record_files
+        return write_record_files(folder or self.folder, self.records)
+
+    def assert_victim_untouched(self):
+        with open(self.victim) as f:
+            self.assertEqual(f.read(), 'root only\n')
+
+    def test_a_folder_of_another_user_with_a_planted_link_is_refused(self):
+        if os.geteuid() != 0:
+            self.skipTest('needs root to give the folder to uid 65534, as the attack does')
+        link = os.path.join(self.folder, 'Mellanox_00_all_devices_info')
+        os.symlink(self.victim, link)
+        os.lchown(link, self.NOBODY, self.NOBODY)
+        os.chown(self.folder, self.NOBODY, self.NOBODY)
+        with self.assertRaisesRegex(ValueError, 'refusing to write into .*owned by uid 65534'):
+            self.write()
+        self.assert_victim_untouched()
+        self.assertEqual(os.listdir(self.folder), ['Mellanox_00_all_devices_info'])
+
+    def test_a_folder_others_may_write_or_a_linked_folder_is_refused(self):
+        os.chmod(self.folder, 0o1777)
+        with self.assertRaisesRegex(ValueError, r'group or others may write to it \(mode 1777\)'):
+            self.write()
+        os.chmod(self.folder, 0o700)
+        linked = os.path.join(self.work, 'linked')
+        os.symlink(self.folder, linked)
+        with self.assertRaisesRegex(ValueError, 'it is a symbolic link'):
+            self.write(linked)
+        self.assertEqual(os.listdir(self.folder), [])
+
+    def test_an_existing_link_is_replaced_never_written_through(self):
+        link = os.path.join(self.folder, 'Mellanox_00_all_devices_info')
+        os.symlink(self.victim, link)
+        paths, changed = self.write()
+        self.assertTrue(changed)
+        self.assert_victim_untouched()
+        info = os.lstat(paths[0])
+        self.assertTrue(stat.S_ISREG(info.st_mode))
+        self.assertEqual(stat.S_IMODE(info.st_mode), 0o600)
+        self.assertEqual(os.listdir(self.folder), ['Mellanox_00_all_devices_info'])
+
+
 if __name__ == '__main__':
     unittest.main()
