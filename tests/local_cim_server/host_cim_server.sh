@@ -9,6 +9,7 @@
 #                     in /var/lib/Pegasus/cache/localauth (distribution packages)
 #       source-build  simulator at /var/tmp/cimxml.socket, challenges in /var/tmp
 #                     (OpenPegasus built from source); all five operations
+#       loopback      simulator as root at 127.0.0.1:5988 only, challenges in /var/tmp
 #       squatted      uid 65534 listens at /var/tmp/cimxml.socket and 127.0.0.1:5988
 set -euo pipefail
 if [[ "${1:-}" != --inside ]]; then
@@ -76,6 +77,17 @@ source-build)
   leftovers="$(find /var/tmp -name 'cimclient_*')"
   [[ -z "$leftovers" ]] || { echo "challenge files left behind: $leftovers"; exit 1; }
   echo "all five operations succeeded over /var/tmp/cimxml.socket with challenges in /var/tmp"
+  ;;
+loopback)
+  "$simulator" --port 5988 --quiet --authenticate --provider-stopped --local-auth-dir /var/tmp >/dev/null &
+  pids+=($!)
+  for _ in $(seq 200); do
+    grep -q ':1764 00000000:0000 0A' /proc/net/tcp && break
+    sleep 0.05
+  done
+  output="$(run_tool inventory)"
+  echo "$output"
+  grep -q "ConnectX-4 IB #1" <<<"$output"
   ;;
 squatted)
   squatter_log=/run/squatter.log

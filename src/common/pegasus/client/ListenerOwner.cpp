@@ -18,8 +18,11 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <charconv>
 #include <cstring>
 #include <fstream>
+#include <optional>
+#include <string_view>
 #include <sstream>
 #include <vector>
 #endif
@@ -33,6 +36,16 @@ namespace {
 
 constexpr const char* kListenState = "0A";
 
+// A hex field of the kernel's table; nothing for anything else.
+std::optional<std::uint32_t> hexField(std::string_view text)
+{
+    std::uint32_t value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value, 16);
+    if (text.empty() || error != std::errc() || end != text.data() + text.size())
+        return std::nullopt;
+    return value;
+}
+
 bool trustedUser(unsigned long uid)
 {
     return uid == 0 || uid == static_cast<unsigned long>(::geteuid());
@@ -42,7 +55,13 @@ std::string domainSocketReason(const std::string& path)
 {
     struct stat info{};
     if (::lstat(path.c_str(), &info) != 0)
+    {
+        // Nothing to vouch for, and nothing to connect to: the connect says so.
+        // One made in between still meets the peer check of the connection.
+        if (errno == ENOENT)
+            return "";
         return std::string("its socket file cannot be examined: ") + std::strerror(errno);
+    }
     if (!S_ISSOCK(info.st_mode))
         return "it is not a socket";
     if (info.st_uid != 0)
@@ -56,7 +75,12 @@ bool reachableFromLoopback(const std::string& hexAddress)
 {
     std::vector<std::uint32_t> words;
     for (std::size_t at = 0; at + 8 <= hexAddress.size(); at += 8)
-        words.push_back(static_cast<std::uint32_t>(std::stoul(hexAddress.substr(at, 8), nullptr, 16)));
+    {
+        const std::optional<std::uint32_t> word = hexField(std::string_view(hexAddress).substr(at, 8));
+        if (!word)
+            return false;
+        words.push_back(*word);
+    }
     const std::uint32_t loopback4 = htonl(INADDR_LOOPBACK);
     if (words.size() == 1)
         return words[0] == 0 || words[0] == loopback4;
@@ -86,7 +110,7 @@ bool listenerOwners(const char* table, std::uint32_t port, std::vector<unsigned 
         const std::size_t colon = local.find(':');
         if (state != kListenState || colon == std::string::npos)
             continue;
-        if (std::stoul(local.substr(colon + 1), nullptr, 16) != port)
+        if (hexField(std::string_view(local).substr(colon + 1)) != port)
             continue;
         if (reachableFromLoopback(local.substr(0, colon)))
             owners.push_back(uid);

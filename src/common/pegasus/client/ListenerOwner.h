@@ -20,8 +20,10 @@ namespace ClientDetail {
 // gain nothing it does not have already. On Windows a listener's process
 // must run as SYSTEM, LocalService or this process's own user.
 //
-// Returns "" when trusted, else why not (no listener found counts as not
-// trusted, since then nobody can be vouched for).
+// Returns "" when trusted, else why not. A TCP port where nobody listens is
+// not trusted (whoever listens a moment later cannot be vouched for); a
+// missing socket file is left to the connect, whose peer check covers a
+// socket made in between.
 std::string untrustedListenerReason(const Endpoint& endpoint);
 
 }  // namespace ClientDetail
