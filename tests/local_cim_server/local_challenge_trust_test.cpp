@@ -121,6 +121,9 @@ TEST_F(HostileChallenge, FilesInsideTheTrustedFolderMustPassEveryCheckOnTheOpene
     const std::string link = m_trusted_ + "/cimclient_link";
     ASSERT_EQ(::symlink(SecretFile(m_elsewhere_, "key").c_str(), link.c_str()), 0);
     ExpectRefused(link, "is a symbolic link");
+    const std::string hardLink = m_trusted_ + "/cimclient_hard_link";
+    ASSERT_EQ(::link(SecretFile(m_elsewhere_, "other-key").c_str(), hardLink.c_str()), 0);
+    ExpectRefused(hardLink, "has 2 names (hard links), not one");
     ExpectRefused(SecretFile(m_trusted_, "cimclient_open", 0644), "may be accessed by group or others (mode 0644)");
     ExpectRefused(SecretFile(m_trusted_, "cimclient_group", 0640), "may be accessed by group or others (mode 0640)");
     ExpectRefused(SecretFile(m_trusted_, "cimclient_huge", 0600, 8192),

@@ -130,6 +130,8 @@ std::string readOpenedFile(const std::string& path, const ChallengeRefusal& refu
         refuse("is a symbolic link or another reparse point");
     if (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
         refuse("is not a regular file");
+    if (info.nNumberOfLinks != 1)
+        refuse("has " + std::to_string(info.nNumberOfLinks) + " names (hard links), not one");
     const unsigned long long size =
         (static_cast<unsigned long long>(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
     if (size > kChallengeFileLimit)
@@ -182,6 +184,9 @@ std::string readOpenedFile(const std::string& path, const ChallengeRefusal& refu
         refuse(std::string("cannot be examined: ") + std::strerror(errno));
     if (!S_ISREG(info.st_mode))
         refuse("is not a regular file");
+    // A challenge file is made fresh: a second name means it is another file too.
+    if (info.st_nlink != 1)
+        refuse("has " + std::to_string(info.st_nlink) + " names (hard links), not one");
     if (info.st_uid != ::geteuid())
         refuse("belongs to user ID " + std::to_string(info.st_uid) + ", not to this process's user ID " +
                std::to_string(::geteuid()));

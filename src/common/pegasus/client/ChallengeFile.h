@@ -22,7 +22,8 @@ constexpr std::size_t kChallengeFileLimit = 4096;
 // - `path` is FOLDER/NAME with FOLDER exactly one of `trustedFolders` and
 //   NAME a plain file name (no folder parts, not "." or "..");
 // - the file, opened without following a symbolic link and without
-//   blocking, is a regular file owned by this process's effective user,
+//   blocking, is a regular file with one name (no hard link elsewhere),
+//   owned by this process's effective user,
 //   with no access for group or others, and at most kChallengeFileLimit
 //   bytes; all of this is checked on the opened file, not on the name.
 // Otherwise raises CIMClientAuthenticationException naming the server
