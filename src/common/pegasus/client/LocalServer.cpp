@@ -25,6 +25,7 @@ Endpoint domainSocket(const std::string& path)
     return endpoint;
 }
 
+// The folders of both kinds of OpenPegasus server, for an endpoint either may serve.
 std::vector<std::string> defaultChallengeFolders()
 {
 #ifdef _WIN32
@@ -65,17 +66,13 @@ std::vector<LocalServerCandidate> localServerCandidates(const std::string& setti
     if (!setting.empty())
         return {namedServer(setting)};
     std::vector<LocalServerCandidate> candidates;
-#ifdef _WIN32
-    const std::vector<std::string> eitherFolder{kSourceBuildChallengeFolder};
-#else
-    const std::vector<std::string> eitherFolder{kPackagesChallengeFolder,
-                                                kSourceBuildChallengeFolder};
+#ifndef _WIN32
     candidates.push_back({domainSocket(kPackagesSocket), {kPackagesChallengeFolder}, true});
     candidates.push_back({domainSocket(kSourceBuildSocket), {kSourceBuildChallengeFolder}, true});
 #endif
     // Over TCP either kind of server may answer.
-    candidates.push_back({loopback(5988, false), eitherFolder, true});
-    candidates.push_back({loopback(5989, true), eitherFolder, true});
+    candidates.push_back({loopback(5988, false), defaultChallengeFolders(), true});
+    candidates.push_back({loopback(5989, true), defaultChallengeFolders(), true});
     return candidates;
 }
 
