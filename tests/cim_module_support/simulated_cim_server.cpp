@@ -27,7 +27,7 @@ Quillet::QuilletConnection::ConnectionInfo OutOfBandTo(const mlnx_cimsim::testin
     return info;
 }
 
-LocalCimServer::LocalCimServer(const mlnx_cimsim::testing::CimSimProcess& server) : LocalCimServer(server.url())
+LocalCimServer::LocalCimServer(const mlnx_cimsim::testing::CimSimProcess& server) : LocalCimServer(server.localUrl())
 {
 }
 

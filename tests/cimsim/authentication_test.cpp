@@ -189,3 +189,35 @@ TEST(LocalAuthenticationFiles, SocketAndChallengeFolderAreRemovedAtExit) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(LocalAuthenticationFiles, AsRootEachUserOfTheHostGetsAFreshFileOfItsOwnInTheGivenFolder) {
+    if (::geteuid() != 0) {
+        GTEST_SKIP() << "serving another user's challenges needs root";
+    }
+    char folder[] = "/tmp/cimsim-auth-dir-XXXXXX";
+    ASSERT_NE(::mkdtemp(folder), nullptr);
+    std::string first;
+    {
+        CimSimProcess sim({"--authenticate", "--local-auth-dir", folder}, CimSimProcess::Listen::tcpAndDomainSocket);
+        HttpConnection connection(sim.domainSocket());
+        first = challengePathOf(connection.exchange(request({localField("nobody")})));
+        EXPECT_EQ(first.rfind(std::string(folder) + "/cimclient_nobody_", 0), 0u) << first;
+        struct stat info{};
+        ASSERT_EQ(::stat(first.c_str(), &info), 0) << first;
+        EXPECT_EQ(info.st_uid, 65534u);
+        EXPECT_EQ(info.st_mode & 0777, 0400u);
+
+        const std::string second = challengePathOf(connection.exchange(request({localField("nobody")})));
+        EXPECT_NE(second, first) << "one file per challenge";
+        EXPECT_NE(::access(first.c_str(), F_OK), 0) << "the unanswered file is removed when a new one is made";
+
+        auto stranger = connection.exchange(request({localField("no-such-user-of-this-host")}));
+        EXPECT_EQ(stranger.status, 401);
+        EXPECT_FALSE(stranger.header("WWW-Authenticate").has_value()) << "no user to give the file to";
+    }
+    EXPECT_EQ(::rmdir(folder), 0) << "the simulator removed its files and left the folder it was given";
+}
+
+}  // namespace

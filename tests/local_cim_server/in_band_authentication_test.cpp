@@ -39,7 +39,7 @@ class InBandAuthenticated : public testing::TestWithParam<Way> {
 protected:
     std::string LocalUrl() const
     {
-        return GetParam() == Way::DomainSocket ? m_server_.domainSocketUrl() : m_server_.url();
+        return GetParam() == Way::DomainSocket ? m_server_.domainSocketUrl() : m_server_.localUrl();
     }
 
     // One in-band object from construction to destruction, with one inventory call; the

@@ -14,17 +14,41 @@
 using namespace Pegasus;
 using namespace Pegasus::ClientDetail;
 
-TEST(LocalServer, TriesTheDomainSocketsThenLoopbackHttpThenHttps)
+TEST(LocalServer, TriesTheDomainSocketsThenLoopbackHttpThenHttpsEachWithItsChallengeFolder)
 {
     std::vector<std::string> tried;
-    for (const Endpoint& endpoint : localServerEndpoints(""))
-        tried.push_back((endpoint.tls.enabled ? "https " : "") + endpoint.describe());
-    EXPECT_EQ(tried, (std::vector<std::string>{"/var/run/tog-pegasus/cimxml.socket",
-                                               "/var/tmp/cimxml.socket", "127.0.0.1:5988",
-                                               "https 127.0.0.1:5989"}));
-    EXPECT_FALSE(localServerEndpoints("")[3].tls.verifyPeer);
-    ASSERT_EQ(localServerEndpoints("unix:/run/x.socket").size(), 1u);
-    EXPECT_EQ(localServerEndpoints("unix:/run/x.socket")[0].unixSocket, "/run/x.socket");
+    for (const LocalServerCandidate& candidate : localServerCandidates(""))
+    {
+        std::string folders;
+        for (const std::string& folder : candidate.challengeFolders)
+            folders += " " + folder;
+        tried.push_back((candidate.endpoint.tls.enabled ? "https " : "") +
+                        candidate.endpoint.describe() + " ->" + folders);
+        EXPECT_TRUE(candidate.checkListener);
+    }
+    EXPECT_EQ(tried, (std::vector<std::string>{
+                         "/var/run/tog-pegasus/cimxml.socket -> /var/lib/Pegasus/cache/localauth",
+                         "/var/tmp/cimxml.socket -> /var/tmp",
+                         "127.0.0.1:5988 -> /var/lib/Pegasus/cache/localauth /var/tmp",
+                         "https 127.0.0.1:5989 -> /var/lib/Pegasus/cache/localauth /var/tmp"}));
+    EXPECT_FALSE(localServerCandidates("")[3].endpoint.tls.verifyPeer);
+}
+
+TEST(LocalServer, TheVariableNamesOneServerAndOptionallyItsOneChallengeFolder)
+{
+    const std::vector<LocalServerCandidate> plain = localServerCandidates("unix:/run/x.socket");
+    ASSERT_EQ(plain.size(), 1u);
+    EXPECT_EQ(plain[0].endpoint.unixSocket, "/run/x.socket");
+    EXPECT_FALSE(plain[0].checkListener) << "the caller chose this server";
+    EXPECT_EQ(plain[0].challengeFolders,
+              (std::vector<std::string>{"/var/lib/Pegasus/cache/localauth", "/var/tmp"}));
+
+    const std::vector<LocalServerCandidate> withFolder =
+        localServerCandidates("http://127.0.0.1:7000;localauth=/tmp/sim-auth/");
+    ASSERT_EQ(withFolder.size(), 1u);
+    EXPECT_EQ(withFolder[0].endpoint.port, 7000u);
+    EXPECT_EQ(withFolder[0].challengeFolders, (std::vector<std::string>{"/tmp/sim-auth"}));
+    EXPECT_THROW(localServerCandidates("unix:/run/x.socket;localauth="), CannotConnectException);
 }
 
 TEST(LocalServer, UrlsSelectSchemeHostAndPort)

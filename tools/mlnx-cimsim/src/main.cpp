@@ -101,7 +101,7 @@ void exitOnSignal(const Listener* domainSocket, LocalChallenges* challenges) {
         domainSocket->removeSocketFile();
     }
     if (challenges != nullptr) {
-        challenges->removeFolder();
+        challenges->removeFiles();
     }
     std::fflush(stderr);
     std::_Exit(0);
@@ -129,7 +129,7 @@ int run(const ServerOptions& options) {
     }
     if (options.authenticate) {
         state.authentication = true;
-        state.localChallenges = std::make_unique<LocalChallenges>();
+        state.localChallenges = std::make_unique<LocalChallenges>(options.localAuthDir);
     }
     applyControl(startupFaults(options), state);
 

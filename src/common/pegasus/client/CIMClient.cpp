@@ -56,7 +56,7 @@ void CIMClient::connect(const String& host, const Uint32 portNumber,
 void CIMClient::connectLocal()
 {
     const char* url = std::getenv(kLocalServerVariable);
-    _rep->connectLocal(localServerEndpoints(url ? url : ""));
+    _rep->connectLocal(localServerCandidates(url ? url : ""));
 }
 
 void CIMClient::disconnect()

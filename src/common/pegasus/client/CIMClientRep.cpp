@@ -1,7 +1,10 @@
 #include "CIMClientRep.h"
 
+#include "ChallengeFile.h"
 #include "ClientErrors.h"
+#include "ListenerOwner.h"
 #include "LocalAuthentication.h"
+#include "LocalServer.h"
 #include "codec/ResponseDecoder.h"
 #include "codec/ResponseHeaders.h"
 #include "codec/TextEncoding.h"
@@ -64,14 +67,27 @@ void CIMClientRep::connect(const Endpoint& endpoint, const String& userName,
     openTransport(endpoint);
 }
 
-void CIMClientRep::connectLocal(const std::vector<Endpoint>& candidates)
+void CIMClientRep::connectLocal(const std::vector<LocalServerCandidate>& candidates)
 {
     if (_connected)
         throw AlreadyConnectedException();
     const std::string user = effectiveUserName();
     std::string reasons;
-    for (const Endpoint& endpoint : candidates)
+    auto note = [&reasons](const std::string& reason) {
+        reasons += (reasons.empty() ? "" : "; ") + reason;
+    };
+    for (const LocalServerCandidate& candidate : candidates)
     {
+        const Endpoint& endpoint = candidate.endpoint;
+        if (candidate.checkListener)
+        {
+            const std::string untrusted = untrustedListenerReason(endpoint);
+            if (!untrusted.empty())
+            {
+                note(endpoint.describe() + " refused: " + untrusted);
+                continue;
+            }
+        }
         try
         {
             openTransport(endpoint);
@@ -81,7 +97,7 @@ void CIMClientRep::connectLocal(const std::vector<Endpoint>& candidates)
             if (candidates.size() == 1)
                 throw;
             // OpenPegasus goes on to the next way to the server alike.
-            reasons += (reasons.empty() ? "" : "; ") + utf8(e.getMessage());
+            note(utf8(e.getMessage()));
             continue;
         }
         _where = endpoint.describe();
@@ -90,9 +106,10 @@ void CIMClientRep::connectLocal(const std::vector<Endpoint>& candidates)
         _authorization.clear();
         _challenged = false;
         _localAuthentication = true;
+        _challengeFolders = candidate.challengeFolders;
         return;
     }
-    throwCannotConnect("this host", "no local CIM server answered (" + reasons + ")");
+    throwCannotConnect("this host", "no trusted local CIM server answered (" + reasons + ")");
 }
 
 void CIMClientRep::openTransport(const Endpoint& endpoint)
@@ -108,6 +125,7 @@ void CIMClientRep::disconnect()
     _authorization.clear();
     _challenged = false;
     _localAuthentication = false;
+    _challengeFolders.clear();
 }
 
 HttpResponse CIMClientRep::post(const CimRequest& request, const std::string& field,
@@ -159,7 +177,9 @@ HttpResponse CIMClientRep::exchangeLocal(const CimRequest& request,
                        .c_str()),
             String::EMPTY);
     }
-    const std::string content = readChallengeFile(*path, _where);
+    // The only text of a file that ever leaves this process, and only
+    // after readTrustedChallengeFile has passed it.
+    const std::string content = readTrustedChallengeFile(*path, _challengeFolders, _where);
     response = post(request, kLocalAuthorizationField,
                     localChallengeAnswer(_userName, *path, content), timeout);
     if (response.status == 401)

@@ -15,6 +15,7 @@
 namespace Pegasus {
 namespace ClientDetail {
 struct ResponseContext;
+struct LocalServerCandidate;
 }
 
 // The implementation behind CIMClient: one transport, the credentials, the
@@ -29,10 +30,10 @@ public:
 
     void connect(const ClientDetail::Endpoint& endpoint, const String& userName,
                  const String& password);
-    // The first of `candidates` that accepts, with Local authentication as
-    // the process's own user; raises CannotConnectException naming every
-    // candidate's reason when none does.
-    void connectLocal(const std::vector<ClientDetail::Endpoint>& candidates);
+    // The first of `candidates` that is trusted and accepts, with Local
+    // authentication as the process's own user; raises
+    // CannotConnectException naming every candidate's reason when none does.
+    void connectLocal(const std::vector<ClientDetail::LocalServerCandidate>& candidates);
     void disconnect();
 
     Array<CIMInstance> enumerateInstances(const CIMNamespaceName& nameSpace,
@@ -75,8 +76,10 @@ private:
     // "Basic ..." for the server's challenge; the password itself is not kept.
     std::string _authorization;
     bool _challenged = false;
-    // connectLocal(): OpenPegasus's Local authentication instead of Basic.
+    // connectLocal(): OpenPegasus's Local authentication instead of Basic,
+    // answering challenges from these folders only.
     bool _localAuthentication = false;
+    std::vector<std::string> _challengeFolders;
     Uint32 _nextMessageId = 1000;
     Uint32 _timeoutMs = 20000;
 };

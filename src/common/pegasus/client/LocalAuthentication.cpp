@@ -6,13 +6,11 @@
 
 #include <cerrno>
 #include <cstring>
-#include <fstream>
 
 #ifdef _WIN32
 #include <windows.h>
 #else
 #include <pwd.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <vector>
@@ -20,28 +18,6 @@
 
 namespace Pegasus {
 namespace ClientDetail {
-
-namespace {
-
-[[noreturn]] void challengeFileFailure(const std::string& path, const std::string& where,
-                                       const std::string& reason)
-{
-    const std::string message = "Local authentication at the CIM server at " + where +
-                                " failed: the challenge file " + path + " " + reason;
-    throw CIMClientAuthenticationException(String(message.c_str()), String::EMPTY);
-}
-
-bool fileExists(const std::string& path)
-{
-#ifdef _WIN32
-    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-#else
-    struct stat info{};
-    return ::stat(path.c_str(), &info) == 0;
-#endif
-}
-
-}  // namespace
 
 std::string effectiveUserName()
 {
@@ -99,26 +75,6 @@ std::optional<std::string> localChallengePath(const HttpHeaders& headers)
     if (close == std::string_view::npos || close == open + 1)
         return std::nullopt;
     return std::string(text.substr(open + 1, close - open - 1));
-}
-
-std::string readChallengeFile(const std::string& path, const std::string& where)
-{
-    if (!fileExists(path))
-        challengeFileFailure(path, where, "does not exist");
-    std::ifstream file(path, std::ios::binary);
-    if (!file)
-        challengeFileFailure(path, where, std::string("cannot be read: ") + std::strerror(errno));
-    std::string content;
-    std::string line;
-    while (std::getline(file, line))
-    {
-        if (!line.empty() && line.back() == '\r')
-            line.pop_back();
-        content += line;
-    }
-    if (file.bad())
-        challengeFileFailure(path, where, "could not be read to its end");
-    return content;
 }
 
 }  // namespace ClientDetail

@@ -31,11 +31,6 @@ std::string localChallengeAnswer(const std::string& user, const std::string& pat
 // nothing when the response carries no Local challenge.
 std::optional<std::string> localChallengePath(const HttpHeaders& headers);
 
-// The text of the challenge file, its lines joined without their ends.
-// Raises CIMClientAuthenticationException naming the file and `where` when
-// it is missing or cannot be read.
-std::string readChallengeFile(const std::string& path, const std::string& where);
-
 }  // namespace ClientDetail
 }  // namespace Pegasus
 

@@ -25,20 +25,55 @@ Endpoint domainSocket(const std::string& path)
     return endpoint;
 }
 
+// The folders of both kinds of OpenPegasus server, for an endpoint either may serve.
+std::vector<std::string> defaultChallengeFolders()
+{
+#ifdef _WIN32
+    return {kSourceBuildChallengeFolder};
+#else
+    return {kPackagesChallengeFolder, kSourceBuildChallengeFolder};
+#endif
+}
+
+// URL or URL;localauth=FOLDER; the server it names is the one the caller
+// chose, so who listens there is not questioned.
+LocalServerCandidate namedServer(const std::string& setting)
+{
+    constexpr std::string_view kFolderKey = ";localauth=";
+    const std::size_t split = setting.find(kFolderKey);
+    LocalServerCandidate candidate;
+    candidate.endpoint = localServerEndpoint(setting.substr(0, split));
+    candidate.challengeFolders = defaultChallengeFolders();
+    if (split != std::string::npos)
+    {
+        std::string folder = setting.substr(split + kFolderKey.size());
+        while (folder.size() > 1 && (folder.back() == '/' || folder.back() == '\\'))
+            folder.pop_back();
+        if (folder.empty())
+        {
+            throwCannotConnect(std::string(kLocalServerVariable) + "=" + setting,
+                               "no folder follows \"localauth=\"");
+        }
+        candidate.challengeFolders = {folder};
+    }
+    return candidate;
+}
+
 }  // namespace
 
-std::vector<Endpoint> localServerEndpoints(const std::string& url)
+std::vector<LocalServerCandidate> localServerCandidates(const std::string& setting)
 {
-    if (!url.empty())
-        return {localServerEndpoint(url)};
-    std::vector<Endpoint> endpoints;
+    if (!setting.empty())
+        return {namedServer(setting)};
+    std::vector<LocalServerCandidate> candidates;
 #ifndef _WIN32
-    endpoints.push_back(domainSocket("/var/run/tog-pegasus/cimxml.socket"));
-    endpoints.push_back(domainSocket("/var/tmp/cimxml.socket"));
+    candidates.push_back({domainSocket(kPackagesSocket), {kPackagesChallengeFolder}, true});
+    candidates.push_back({domainSocket(kSourceBuildSocket), {kSourceBuildChallengeFolder}, true});
 #endif
-    endpoints.push_back(loopback(5988, false));
-    endpoints.push_back(loopback(5989, true));
-    return endpoints;
+    // Over TCP either kind of server may answer.
+    candidates.push_back({loopback(5988, false), defaultChallengeFolders(), true});
+    candidates.push_back({loopback(5989, true), defaultChallengeFolders(), true});
+    return candidates;
 }
 
 Endpoint localServerEndpoint(const std::string& url)

@@ -3,6 +3,7 @@
 # CMakeLists.txt under if(WIN32), in place of the libcurl, socket and pugixml
 # back ends.
 set(pegasus_windows_backend_sources
+  ${CMAKE_CURRENT_LIST_DIR}/WinAccount.cpp
   ${CMAKE_CURRENT_LIST_DIR}/transport/WinErrorText.cpp
   ${CMAKE_CURRENT_LIST_DIR}/transport/WinHostNameCheck.cpp
   ${CMAKE_CURRENT_LIST_DIR}/transport/WinHttpTransport.cpp
@@ -27,5 +28,5 @@ add_dependencies(pegasus_xmllite pegasus_xmllite_import)
 # Compiles the Windows back ends into `target` and links what they use.
 function(pegasus_add_windows_backends target)
   target_sources(${target} PRIVATE ${pegasus_windows_backend_sources})
-  target_link_libraries(${target} PRIVATE pegasus_xmllite winhttp ws2_32 crypt32 secur32)
+  target_link_libraries(${target} PRIVATE pegasus_xmllite winhttp ws2_32 crypt32 secur32 iphlpapi advapi32)
 endfunction()

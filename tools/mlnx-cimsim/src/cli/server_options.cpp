@@ -26,6 +26,10 @@ ServerOptions parseServerOptions(int argc, char** argv) {
     app.add_flag("--authenticate", options.authenticate,
                  "require authentication: OpenPegasus's Local scheme on every listener for the user this "
                  "simulator runs as, and Basic over TCP with --user");
+    app.add_option("--local-auth-dir", options.localAuthDir,
+                   "folder for the Local challenge files (with --authenticate): the one the clients expect, "
+                   "e.g. /var/tmp for OpenPegasus built from source (default: a private folder of its own)")
+        ->check(CLI::ExistingDirectory);
     app.add_option("--user", options.user, "require HTTP basic authentication with this user (implies --authenticate)");
     app.add_option("--password-file", options.passwordFile, "file whose first line is the password of --user")
         ->check(CLI::ExistingFile);

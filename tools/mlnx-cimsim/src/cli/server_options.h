@@ -18,6 +18,7 @@ struct ServerOptions {
     std::string certificateOut;
     std::string unixSocket;  // also listen on this local domain socket
     bool authenticate = false;  // require authentication (implied by --user)
+    std::string localAuthDir;   // where Local challenge files go; empty: a private folder
     std::string user;
     std::string passwordFile;
     bool providerStopped = false;

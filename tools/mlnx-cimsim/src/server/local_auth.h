@@ -4,13 +4,17 @@
 // `PegasusAuthorization: Local "USER"`; the server writes a secret into a file that
 // only USER can read and answers 401 with `WWW-Authenticate: Local "PATH"`; the client
 // proves the user with `Local "USER:PATH:SECRET"`, after which the connection is
-// authenticated. The simulator cannot change a file's owner, so it knows one user:
-// the one it runs as.
+// authenticated. Each file is made fresh for one challenge (mode 0400, a unique name)
+// and removed once answered or after kChallengeLifetime. Run as root, the simulator
+// serves every user of this host (the file is given to the user named in the
+// request); otherwise it serves only the user it runs as.
 
 #include "wire/http_message.h"
 #include "wire/http_reply.h"
 
 #include <atomic>
+#include <chrono>
+#include <map>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -27,14 +31,17 @@ enum class ChallengeFault {
 // Authentication state of one connection.
 struct LocalSession {
     bool authenticated = false;
+    std::string user;
     std::string challengePath;
     std::string secret;
 };
 
 class LocalChallenges {
 public:
-    // Makes the private folder of the challenge files (mode 0700 under $TMPDIR or /tmp).
-    LocalChallenges();
+    // Challenge files go into `folder` (the folder the clients expect, e.g. /var/tmp for
+    // OpenPegasus built from source), or, when it is empty, into a private folder of
+    // the simulator's own (mode 0700 under $TMPDIR or /tmp) that goes with it.
+    explicit LocalChallenges(const std::string& folder = "");
     ~LocalChallenges();
     LocalChallenges(const LocalChallenges&) = delete;
     LocalChallenges& operator=(const LocalChallenges&) = delete;
@@ -44,8 +51,9 @@ public:
     std::optional<HttpReply> check(const HttpRequest& request, LocalSession& session);
     static bool carriesLocal(const HttpRequest& request);
 
-    // Removes the folder and what is left in it; called at exit too.
-    void removeFolder();
+    // Removes the challenge files still outstanding, and the folder when it is the
+    // simulator's own; called at exit too.
+    void removeFiles();
     const std::string& folder() const { return folder_; }
     const std::string& userName() const { return user_; }
 
@@ -53,16 +61,24 @@ public:
     ChallengeFault fault() const { return fault_; }
     uint64_t challengesIssued() const { return issued_; }
 
+    // How long an unanswered challenge file is kept.
+    static constexpr std::chrono::seconds kChallengeLifetime{30};
+
 private:
-    HttpReply challenge(LocalSession& session);
-    static void forget(LocalSession& session);
+    std::optional<HttpReply> challenge(LocalSession& session, const std::string& user);
+    void forget(LocalSession& session);
+    void removeExpired();
+    bool serves(const std::string& user) const;
 
     std::string folder_;
     std::string user_;
+    bool ownFolder_ = false;
+    bool asRoot_ = false;
     std::atomic<ChallengeFault> fault_{ChallengeFault::none};
     std::atomic<uint64_t> issued_{0};
     std::mutex mutex_;
     uint64_t nextFile_ = 1;
+    std::map<std::string, std::chrono::steady_clock::time_point> outstanding_;
 };
 
 // 401 with no challenge, for requests whose user cannot be authenticated.

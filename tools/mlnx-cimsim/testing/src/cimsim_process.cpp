@@ -2,6 +2,7 @@
 
 #include "cimsim/http_connection.h"
 
+#include <algorithm>
 #include <nlohmann/json.hpp>
 #include <poll.h>
 #include <signal.h>
@@ -75,6 +76,18 @@ CimSimProcess::CimSimProcess(std::vector<std::string> extraArgs, Listen listen) 
         socketPath_ = socketFolder_ + "/cimxml.socket";
         args.insert(args.end(), {"--unix", socketPath_});
     }
+    auto given = [&extraArgs](const char* option) {
+        return std::find(extraArgs.begin(), extraArgs.end(), option) != extraArgs.end();
+    };
+    if ((given("--authenticate") || given("--user")) && !given("--local-auth-dir")) {
+        // A challenge folder of the test's own, which the client is told to trust.
+        char folder[] = "/tmp/mlnx-cimsim-local-XXXXXX";
+        if (::mkdtemp(folder) == nullptr) {
+            throw std::runtime_error(std::string("CimSimProcess: mkdtemp failed: ") + std::strerror(errno));
+        }
+        localAuthDir_ = folder;
+        args.insert(args.end(), {"--local-auth-dir", localAuthDir_});
+    }
     args.insert(args.end(), extraArgs.begin(), extraArgs.end());
     std::vector<char*> argv;
     for (auto& arg : args) {
@@ -121,10 +134,12 @@ CimSimProcess::~CimSimProcess() { stop(); }
 
 void CimSimProcess::stop() {
     if (pid_ <= 0) {
-        if (!socketFolder_.empty()) {
-            std::error_code ignored;
-            std::filesystem::remove_all(socketFolder_, ignored);
-            socketFolder_.clear();
+        std::error_code ignored;
+        for (std::string* folder : {&socketFolder_, &localAuthDir_}) {
+            if (!folder->empty()) {
+                std::filesystem::remove_all(*folder, ignored);
+                folder->clear();
+            }
         }
         return;
     }

@@ -13,6 +13,7 @@
 // session of the handshake where the server allows it. An HTTPS connect()
 // thus costs one more TCP connection than a plain one.
 
+#include "DomainSocketPeer.h"
 #include "HttpTransport.h"
 #include "TcpConnector.h"
 
@@ -175,6 +176,8 @@ public:
                                        : connectUnix(endpoint.unixSocket, timeout);
         ++_stats.connectionsOpened;
         _family = connection.family;
+        if (_family == AF_UNIX)
+            requireTrustedDomainSocketPeer(connection.socket.get(), endpoint.unixSocket);
         // curl connects a domain socket itself even when told that it is
         // connected already; that one only proves here that the server listens.
         if (_family != AF_UNIX)
@@ -240,7 +243,10 @@ public:
         curl_easy_setopt(easy, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(timeout.count()));
 
         ++_stats.requestsSent;
+        _peerRefusal.clear();
         CURLcode rc = curl_easy_perform(easy);
+        if (rc == CURLE_ABORTED_BY_CALLBACK && !_peerRefusal.empty())
+            throwCannotConnect(_where, _peerRefusal);
         curl_easy_setopt(easy, CURLOPT_HTTPHEADER, nullptr);
         curl_easy_setopt(easy, CURLOPT_ERRORBUFFER, nullptr);
 
@@ -304,7 +310,13 @@ private:
         curl_easy_setopt(easy, CURLOPT_PROXY, "");
         curl_easy_setopt(easy, CURLOPT_HTTP_VERSION, CURL_HTTP_VERSION_1_1);
         if (_family == AF_UNIX)
+        {
             curl_easy_setopt(easy, CURLOPT_UNIX_SOCKET_PATH, _endpoint.unixSocket.c_str());
+            // curl connects the domain socket itself: its peer is checked
+            // there, after the connect and before the request goes out.
+            curl_easy_setopt(easy, CURLOPT_PREREQFUNCTION, onConnected);
+            curl_easy_setopt(easy, CURLOPT_PREREQDATA, this);
+        }
         else
             curl_easy_setopt(easy, CURLOPT_IPRESOLVE,
                              _family == AF_INET6 ? CURL_IPRESOLVE_V6 : CURL_IPRESOLVE_V4);
@@ -393,6 +405,8 @@ private:
         int fd = ::socket(address->family, address->socktype | SOCK_CLOEXEC, address->protocol);
         if (fd >= 0)
             ++self->_stats.connectionsOpened;
+        if (fd >= 0 && address->family == AF_UNIX)
+            self->_unixSocket = fd;
         return fd >= 0 ? fd : CURL_SOCKET_BAD;
     }
 
@@ -407,7 +421,26 @@ private:
         return CURL_SOCKOPT_OK;
     }
 
-    static int onCloseSocket(void*, curl_socket_t fd) { return ::close(fd); }
+    static int onCloseSocket(void* user, curl_socket_t fd)
+    {
+        auto* self = static_cast<CurlTransport*>(user);
+        if (fd == self->_unixSocket)
+            self->_unixSocket = -1;
+        return ::close(fd);
+    }
+
+    static int onConnected(void* user, char*, char*, int, int)
+    {
+        auto* self = static_cast<CurlTransport*>(user);
+        const int fd = self->_unixSocket;
+        if (fd < 0)
+        {
+            self->_peerRefusal = "the connected domain socket cannot be found to check its server";
+            return CURL_PREREQFUNC_ABORT;
+        }
+        self->_peerRefusal = untrustedDomainSocketPeerReason(fd);
+        return self->_peerRefusal.empty() ? CURL_PREREQFUNC_OK : CURL_PREREQFUNC_ABORT;
+    }
 
     Endpoint _endpoint;
     std::string _where;
@@ -416,6 +449,10 @@ private:
     EasyHandle _easy;
     UniqueSocket _pending;
     int _adopted = -1;
+    // The domain socket curl opened last (curl keeps one connection).
+    int _unixSocket = -1;
+    // Why onConnected stopped the request, raised once curl returns.
+    std::string _peerRefusal;
     int _family = 0;
     std::size_t _limit = kDefaultResponseLimit;
     TransportStats _stats;

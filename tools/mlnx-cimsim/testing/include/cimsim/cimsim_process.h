@@ -50,9 +50,17 @@ public:
     std::string url() const { return url_; }
     pid_t pid() const { return pid_; }
     // With Listen::tcpAndDomainSocket: the socket's path, and "unix:PATH" as
-    // QUILLET_CIMSERVER_LOCAL takes it; empty otherwise.
+    // QUILLET_CIMSERVER_LOCAL takes it (with ";localauth=FOLDER" when the simulator
+    // authenticates); empty otherwise.
     const std::string& domainSocket() const { return socketPath_; }
-    std::string domainSocketUrl() const { return socketPath_.empty() ? "" : "unix:" + socketPath_; }
+    std::string domainSocketUrl() const {
+        return socketPath_.empty() ? "" : "unix:" + socketPath_ + localAuthSuffix();
+    }
+    // url() as QUILLET_CIMSERVER_LOCAL takes it, with the challenge folder.
+    std::string localUrl() const { return url_ + localAuthSuffix(); }
+    // With --authenticate or --user: the private folder of its Local challenges that
+    // this object made and passed as --local-auth-dir (unless the test gave one).
+    const std::string& localAuthDir() const { return localAuthDir_; }
 
     // Posts a JSON document to /control and returns the answer (the active faults).
     // Throws std::runtime_error when the simulator rejects it.
@@ -83,6 +91,7 @@ public:
 
 private:
     void stop();
+    std::string localAuthSuffix() const { return localAuthDir_.empty() ? "" : ";localauth=" + localAuthDir_; }
 
     pid_t pid_ = -1;
     uint16_t port_ = 0;
@@ -90,6 +99,7 @@ private:
     std::string url_;
     std::string socketFolder_;
     std::string socketPath_;
+    std::string localAuthDir_;
 };
 
 }  // namespace mlnx_cimsim::testing
