@@ -18,6 +18,9 @@ struct TlsSettings
     // Verify the server's certificate chain. Host names are not matched,
     // as OpenPegasus does not match them either.
     bool verifyPeer = false;
+    // With verifyPeer: the certificate must also name Endpoint::host (its
+    // DNS name, or its address when the host is an IP literal).
+    bool verifyHostName = false;
     // CA file or directory used when verifyPeer is set; empty means the
     // system's default store.
     std::string trustStore;
