@@ -146,23 +146,28 @@ void writeHttpRequest(ByteStream& stream, const std::string& path, const HttpReq
         message.insert(http::field::unknown, header.name, header.value);
     message.body() = request.body;
 
+    // Header and body leave in one write: two small ones would wait for the
+    // server's delayed acknowledgement of the first.
+    std::string bytes;
+    bytes.reserve(request.body.size() + 1024);
     http::request_serializer<http::string_body> serializer{message};
     beast::error_code error;
     do
     {
-        std::size_t written = 0;
+        std::size_t framed = 0;
         serializer.next(error, [&](beast::error_code&, const auto& buffers) {
             for (const auto buffer : beast::buffers_range_ref(buffers))
             {
-                stream.writeAll(static_cast<const char*>(buffer.data()), buffer.size(), deadline);
-                written += buffer.size();
+                bytes.append(static_cast<const char*>(buffer.data()), buffer.size());
+                framed += buffer.size();
             }
         });
         if (error)
             throw StreamError(StreamError::Kind::failed, "the request cannot be framed: " +
                                                              error.message());
-        serializer.consume(written);
+        serializer.consume(framed);
     } while (!serializer.is_done());
+    stream.writeAll(bytes.data(), bytes.size(), deadline);
 }
 
 HttpResponseRead readHttpResponse(ByteStream& stream, std::size_t bodyLimit, Deadline deadline)
