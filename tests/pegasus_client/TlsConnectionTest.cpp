@@ -98,3 +98,23 @@ TEST_F(TlsConnection, CertificateOutsideTheTrustStoreFailsInsideConnect)
     EXPECT_THROW(client.enumerateInstances(kNamespace, "MLNX_PCIDevice"), NotConnectedException);
     EXPECT_TRUE(server.requests().empty());
 }
+
+// A peer that accepts the connection and never answers the handshake fails
+// connect() within the client's time-out, as a TLS failure.
+TEST_F(TlsConnection, SilentPeerFailsTheHandshakeWithinTheTimeout)
+{
+    ReplayServer server({ReplayServer::Reply{ReplayServer::Reply::Kind::Silent, {}}});
+    CIMClient client;
+    client.setTimeout(300);
+    SSLContext context(String(), nullptr);
+    try
+    {
+        client.connect("127.0.0.1", server.port(), context, "", "");
+        FAIL() << "connect() succeeded";
+    }
+    catch (const CIMClientTLSException& e)
+    {
+        const std::string message(e.getMessage().getCString());
+        EXPECT_NE(message.find("no TLS handshake within"), std::string::npos) << message;
+    }
+}

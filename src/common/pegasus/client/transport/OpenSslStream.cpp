@@ -141,6 +141,7 @@ OpenSslStream::~OpenSslStream()
 void OpenSslStream::handshake(Deadline deadline)
 {
     const std::string& where = _context.where();
+    const long long budgetMs = millisecondsLeft(deadline);
     try
     {
         for (;;)
@@ -168,7 +169,7 @@ void OpenSslStream::handshake(Deadline deadline)
     catch (const StreamError& e)
     {
         if (e.kind() == StreamError::Kind::timedOut)
-            throwTlsFailure(where, "no TLS handshake within the time-out");
+            throwTlsFailure(where, "no TLS handshake within " + std::to_string(budgetMs) + " ms");
         throwTlsFailure(where, e.what());
     }
 }
