@@ -9,6 +9,7 @@ packages=(
   libcpp-httplib-dev libcli11-dev
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   sblim-wbemcli valgrind jq
+  libboost-dev
 )
 # The suites that drive outside programs: Prometheus and node_exporter for the
 # metrics, Ansible and its linters for the collection.

@@ -182,6 +182,8 @@ void reportServerCounters(benchmark::State& state, const mlnx_cimsim::testing::C
                           const mlnx_cimsim::testing::CimSimStats& after) {
     const double iterations = static_cast<double>(std::max<benchmark::IterationCount>(state.iterations(), 1));
     state.counters["connections"] = static_cast<double>(after.connections - before.connections) / iterations;
+    state.counters["tls_handshakes"] =
+        static_cast<double>(after.tlsHandshakes - before.tlsHandshakes) / iterations;
     state.counters["requests"] = static_cast<double>(after.requests - before.requests) / iterations;
     state.counters["peak_rss_MB"] = peakRssBytes() / 1e6;
     state.counters["rss_growth_MB"] = (peakRssBytes() - baselineRssBytes()) / 1e6;

@@ -41,7 +41,8 @@ void resetPeakRss();
 // five inventory classes (with qualifiers when asked), in bytes.
 size_t largestResponseBytes(mlnx_cimsim::testing::CimSimProcess& sim, bool qualifiers);
 
-// Adds connections/requests per iteration and the peak resident set.
+// Adds connections, TLS handshakes and requests per iteration (as the simulator
+// counted them) and the peak resident set.
 void reportServerCounters(benchmark::State& state, const mlnx_cimsim::testing::CimSimStats& before,
                           const mlnx_cimsim::testing::CimSimStats& after);
 

@@ -1,6 +1,7 @@
 // The exported class out-of-band against the simulator over loopback HTTP and
 // HTTPS: one object per operation, as the host uses it. Counters per operation:
-// TCP connections and HTTP requests the simulator saw, and the process's peak RSS.
+// connections, TLS handshakes and HTTP requests the simulator saw, and the
+// process's peak RSS.
 
 #include <benchmark/benchmark.h>
 

@@ -38,18 +38,13 @@ protected:
         client.connect("127.0.0.1", server.port(), user, password);
     }
 
-    // The request the server got equals the captured one, once MESSAGE ID
-    // and HOST are those of this run.
-    // libcurl spells the field "Host" where OpenPegasus writes "HOST";
-    // field names are case-insensitive, so only the spelling differs.
+    // The request the server got equals the captured one byte for byte
+    // (field names spelt as OpenPegasus spells them), once MESSAGE ID and
+    // HOST are those of this run.
     static void expectSameRequest(const std::string& received, const std::string& captured,
                                   const ReplayServer& server)
     {
-        std::string expected = normalisedRequest(captured, "1000", hostField(server));
-        std::size_t host = expected.find("\r\nHOST: ");
-        if (host != std::string::npos)
-            expected.replace(host + 2, 4, "Host");
-        EXPECT_EQ(received, expected);
+        EXPECT_EQ(received, normalisedRequest(captured, "1000", hostField(server)));
     }
 };
 

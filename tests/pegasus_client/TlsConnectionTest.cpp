@@ -49,9 +49,9 @@ TEST_F(TlsConnection, WithoutTrustStoreOrCallbackAnyCertificateIsAccepted)
     client.connect("127.0.0.1", server.port(), context, "", "");
     EXPECT_EQ(client.enumerateInstances(kNamespace, "MLNX_PCIDevice").size(), 2u);
     EXPECT_EQ(client.enumerateInstances(kNamespace, "MLNX_PCIDevice").size(), 2u);
-    // One for connect()'s handshake, one that carries every request.
-    EXPECT_EQ(server.connectionsAccepted(), 2u);
-    EXPECT_EQ(CIMClientInspector::stats(client).connectionsOpened, 2u);
+    // connect()'s connection, handshake included, carries every request.
+    EXPECT_EQ(server.connectionsAccepted(), 1u);
+    EXPECT_EQ(CIMClientInspector::stats(client).connectionsOpened, 1u);
 }
 
 TEST_F(TlsConnection, CredentialsTravelOverTls)
@@ -139,5 +139,25 @@ TEST_F(TlsConnection, ProcessTrustStoreVerifiesChainAndHostNameOfAnEmptySslConte
         EXPECT_TRUE(server.requests().empty());
         client.connect("127.0.0.1", server.port(), empty, "", "");
         EXPECT_EQ(client.enumerateInstances(kNamespace, "MLNX_PCIDevice").size(), 2u);
+    }
+}
+
+// A peer that accepts the connection and never answers the handshake fails
+// connect() within the client's time-out, as a TLS failure.
+TEST_F(TlsConnection, SilentPeerFailsTheHandshakeWithinTheTimeout)
+{
+    ReplayServer server({ReplayServer::Reply{ReplayServer::Reply::Kind::Silent, {}}});
+    CIMClient client;
+    client.setTimeout(300);
+    SSLContext context(String(), nullptr);
+    try
+    {
+        client.connect("127.0.0.1", server.port(), context, "", "");
+        FAIL() << "connect() succeeded";
+    }
+    catch (const CIMClientTLSException& e)
+    {
+        const std::string message(e.getMessage().getCString());
+        EXPECT_NE(message.find("no TLS handshake within"), std::string::npos) << message;
     }
 }

@@ -7,6 +7,13 @@
 // Responses written by hand, in the shape an OpenPegasus server gives them,
 // for the ReplayServer to send.
 
+// The body of an EnumerateInstances answer with no instance, MESSAGE ID 1000.
+inline const std::string kEmptyEnumeration =
+    "<?xml version=\"1.0\" encoding=\"utf-8\" ?>\n<CIM CIMVERSION=\"2.0\" DTDVERSION=\"2.0\">\n"
+    "<MESSAGE ID=\"1000\" PROTOCOLVERSION=\"1.0\">\n<SIMPLERSP>\n"
+    "<IMETHODRESPONSE NAME=\"EnumerateInstances\">\n<IRETURNVALUE>\n</IRETURNVALUE>\n"
+    "</IMETHODRESPONSE>\n</SIMPLERSP>\n</MESSAGE>\n</CIM>\n";
+
 // A 200 response around `body`; the header fields may be changed or left
 // out (an empty value leaves the field out).
 inline std::string okResponse(const std::string& body,

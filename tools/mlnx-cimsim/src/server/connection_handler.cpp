@@ -95,6 +95,7 @@ void serveConnection(int fd, const TlsServerContext* tls, ServerState& state, bo
         if (tls != nullptr) {
             setSocketReadTimeout(fd, std::chrono::seconds(30));
             ssl = tls->accept(fd);
+            state.stats.countTlsHandshake();
         }
         stream = std::make_unique<ByteStream>(fd, ssl);
     } catch (const std::exception& error) {
@@ -106,7 +107,7 @@ void serveConnection(int fd, const TlsServerContext* tls, ServerState& state, bo
     }
     stream->setReadTimeout(kIdleLimit);
     HttpMessageReader reader(*stream);
-    bool counted = false;
+    bool carriedRequests = false;
     LocalSession session;
     try {
         for (;;) {
@@ -126,14 +127,15 @@ void serveConnection(int fd, const TlsServerContext* tls, ServerState& state, bo
             log.target = request.target;
 
             if (isControlTarget(request.target)) {
+                if (!carriedRequests) {
+                    state.stats.uncountControlConnection(tls != nullptr);
+                    carriedRequests = true;
+                }
                 HttpReply reply = handleControlRequest(request, state);
                 writeReply(*stream, reply);
                 continue;
             }
-            if (!counted) {
-                state.stats.countConnection();
-                counted = true;
-            }
+            carriedRequests = true;
 
             HttpReply reply;
             RequestFaults faults;

@@ -111,8 +111,8 @@ void Listener::run(const TlsServerContext* tls, ServerState& state) {
             }
             throw std::runtime_error(std::string("accept failed: ") + std::strerror(errno));
         }
+        state.stats.countConnection();
         if (state.faults.takeRefusal()) {
-            state.stats.countConnection();
             state.stats.countRefused();
             refuse(client);
             continue;

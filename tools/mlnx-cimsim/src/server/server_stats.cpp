@@ -2,6 +2,13 @@
 
 namespace mlnx_cimsim {
 
+void ServerStats::uncountControlConnection(bool handshaken) {
+    --connections_;
+    if (handshaken) {
+        --tlsHandshakes_;
+    }
+}
+
 void ServerStats::countRequest(const std::string& operation) {
     ++requests_;
     if (operation.empty()) {
@@ -14,6 +21,7 @@ void ServerStats::countRequest(const std::string& operation) {
 nlohmann::json ServerStats::describe() const {
     std::lock_guard<std::mutex> lock(mutex_);
     return nlohmann::json{{"connections", connections_.load()},
+                          {"tls_handshakes", tlsHandshakes_.load()},
                           {"refused", refused_.load()},
                           {"requests", requests_.load()},
                           {"operations", operations_}};

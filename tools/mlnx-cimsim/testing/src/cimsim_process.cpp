@@ -182,6 +182,7 @@ CimSimStats CimSimProcess::stats() {
     auto document = nlohmann::json::parse(response.body);
     CimSimStats stats;
     stats.connections = document.at("connections").get<uint64_t>();
+    stats.tlsHandshakes = document.at("tls_handshakes").get<uint64_t>();
     stats.refused = document.at("refused").get<uint64_t>();
     stats.requests = document.at("requests").get<uint64_t>();
     stats.providerModule = document.at("provider_module").get<std::string>();

@@ -79,7 +79,8 @@ public:
     virtual TransportStats stats() const = 0;
 };
 
-// The transport of this platform (libcurl on Linux).
+// The transport of this platform: on Linux one that owns its connection
+// (Boost.Beast over POSIX sockets and OpenSSL), on Windows WinHTTP.
 std::unique_ptr<HttpTransport> createHttpTransport();
 
 }  // namespace ClientDetail

@@ -13,7 +13,8 @@
 namespace mlnx_cimsim::testing {
 
 struct CimSimStats {
-    uint64_t connections = 0;  // TCP connections accepted for CIM traffic (refused ones included)
+    uint64_t connections = 0;  // connections accepted, used or not (refused ones included), control ones not
+    uint64_t tlsHandshakes = 0;  // TLS handshakes completed, control connections' not
     uint64_t refused = 0;      // connections closed at once by the refusal fault
     uint64_t requests = 0;     // HTTP requests answered, control requests not counted
     std::string providerModule;  // "started" or "stopped"
