@@ -146,3 +146,32 @@ TEST(ResponseMemory, DefaultLimitAcceptsThirtyTwoMebibytesAndRefusesOneByteMore)
     EXPECT_NE(message.find(std::to_string(kDefaultResponseLimit) + " bytes"), std::string::npos)
         << message;
 }
+
+// Past the decoder's memo of a few thousand distinct names and values each
+// text is decoded on its own: every property keeps its own name and value.
+TEST(ResponseMemory, InstanceOfThousandsOfDistinctPropertiesDecodesWhole)
+{
+    const int count = 6000;
+    std::string content;
+    for (int i = 0; i < count; ++i)
+    {
+        const std::string n = std::to_string(i);
+        content += "<PROPERTY.ARRAY NAME=\"P" + n + "\" TYPE=\"uint32\"><VALUE.ARRAY><VALUE>" + n +
+                   "</VALUE></VALUE.ARRAY></PROPERTY.ARRAY>\n";
+    }
+    ReplayServer server({ReplayServer::send(okResponse(getInstanceBody(content)))});
+    CIMClient client;
+    client.connect("127.0.0.1", server.port(), "", "");
+    const CIMInstance instance =
+        client.getInstance(kNamespace, CIMObjectPath("QMT_Holder.Name=\"x\""));
+    ASSERT_EQ(instance.getPropertyCount(), Uint32(count));
+    for (int i : {0, 4095, 4096, 4097, count - 1})
+    {
+        const Uint32 at = instance.findProperty(CIMName(String(("p" + std::to_string(i)).c_str())));
+        ASSERT_EQ(at, Uint32(i));
+        Array<Uint32> values;
+        instance.getProperty(at).getValue().get(values);
+        ASSERT_EQ(values.size(), 1u);
+        EXPECT_EQ(values[0], Uint32(i));
+    }
+}
