@@ -9,7 +9,7 @@ repetitions="${BENCH_REPETITIONS:-5}"
 results="$build_dir/bench-results"
 
 cmake -S "$root" -B "$build_dir" -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build "$build_dir" -j2 --target module_e2e_bench pegasus_decode_bench mlnx_cimsim_bench
+cmake --build "$build_dir" -j2 --target module_e2e_bench pegasus_decode_bench pegasus_hostile_memory_bench mlnx_cimsim_bench
 mkdir -p "$results"
 
 run() {  # run NAME REPETITIONS BINARY [ARGS...]
@@ -34,6 +34,10 @@ run memory_structured64 1 module_e2e_bench \
     --benchmark_filter='^BM_GetStructuredInfo/adapters:64/https:0/'
 run memory_peak64 1 module_e2e_bench --benchmark_filter='BM_GetStructuredInfoPeakMemory'
 run pegasus_decode "$repetitions" pegasus_decode_bench
+# Memory of each kind of hostile body, each in a fresh process likewise.
+for kind in 0 1 2 3 4 5; do
+    run "hostile_memory_$kind" 1 pegasus_hostile_memory_bench --benchmark_filter="kind:$kind/"
+done
 run cimsim_enumeration "$repetitions" mlnx_cimsim_bench
 
 # Median wall time of the wbemcli script over the exported class's

@@ -6,7 +6,7 @@
 #
 # Only the test programs run under valgrind; the simulated CIM server and the
 # fake firmware tools they start run natively. Left out: the response past
-# the 256 MiB cap, the 100 MB tool output and the tool that is waited for 100
+# the 32 MiB cap, the 100 MB tool output and the tool that is waited for 100
 # seconds (slow under valgrind and covered natively and under ASan), and the
 # cut-by-cut decoding of the captured responses (a unit test of the decoder).
 set -euo pipefail

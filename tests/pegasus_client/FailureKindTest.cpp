@@ -5,6 +5,7 @@
 #include <Pegasus/Client/CIMClientFailureExceptions.h>
 
 #include "CIMClientInspector.h"
+#include "ExceptionMessage.h"
 #include "HandWritten.h"
 #include "ReplayServer.h"
 #include "Vectors.h"
@@ -17,25 +18,11 @@ namespace {
 
 const CIMNamespaceName kNamespace("root/cimv2");
 
-template <typename ExceptionType, typename Action>
-std::string messageOf(Action action)
-{
-    try
-    {
-        action();
-    }
-    catch (const ExceptionType& e)
-    {
-        return std::string(e.getMessage().getCString());
-    }
-    catch (const Exception& e)
-    {
-        ADD_FAILURE() << "other exception: " << e.getMessage().getCString();
-        return {};
-    }
-    ADD_FAILURE() << "no exception";
-    return {};
-}
+const std::string kEmptyEnumeration =
+    "<?xml version=\"1.0\" encoding=\"utf-8\" ?>\n<CIM CIMVERSION=\"2.0\" DTDVERSION=\"2.0\">\n"
+    "<MESSAGE ID=\"1000\" PROTOCOLVERSION=\"1.0\">\n<SIMPLERSP>\n"
+    "<IMETHODRESPONSE NAME=\"EnumerateInstances\">\n<IRETURNVALUE>\n</IRETURNVALUE>\n"
+    "</IMETHODRESPONSE>\n</SIMPLERSP>\n</MESSAGE>\n</CIM>\n";
 
 std::string where(const ReplayServer& server)
 {

@@ -37,21 +37,30 @@ TEST(InstanceProperties, FindMatchesNamesWithoutCase)
     EXPECT_EQ(utf8(instance.getProperty(2).getName().getString()), "Speed");
 }
 
+// Past a few hundred properties the list is searched through an index:
+// finds, duplicates and removals must give what the plain search gives.
 TEST(InstanceProperties, ManyPropertiesAreAllFound)
 {
+    const int count = 2000;
     CIMInstance instance(CIMName("Wide"));
-    for (int i = 0; i < 80; i++)
-    {
-        String name("Property");
+    auto named = [](const char* stem, int i) {
+        String name(stem);
         name.appendPrintf("%d", i);
-        instance.addProperty(CIMProperty(CIMName(name), CIMValue(Uint32(i))));
-    }
-    for (int i = 79; i >= 0; i--)
-    {
-        String name("PROPERTY");
-        name.appendPrintf("%d", i);
-        ASSERT_EQ(instance.findProperty(CIMName(name)), Uint32(i));
-    }
+        return CIMName(name);
+    };
+    for (int i = 0; i < count; i++)
+        instance.addProperty(CIMProperty(named("Property", i), CIMValue(Uint32(i))));
+    for (int i = count - 1; i >= 0; i--)
+        ASSERT_EQ(instance.findProperty(named("PROPERTY", i)), Uint32(i));
+    EXPECT_THROW(instance.addProperty(CIMProperty(named("property", 1234), CIMValue(Uint32(0)))),
+                 AlreadyExistsException);
+    EXPECT_EQ(instance.findProperty(CIMName("Property2000")), PEG_NOT_FOUND);
+
+    instance.removeProperty(0);
+    EXPECT_EQ(instance.findProperty(named("Property", 0)), PEG_NOT_FOUND);
+    EXPECT_EQ(instance.findProperty(named("Property", count - 1)), Uint32(count - 2));
+    const CIMInstance copy = instance.clone();
+    EXPECT_EQ(copy.findProperty(named("Property", 300)), 299u);
 }
 
 TEST(InstanceProperties, DuplicatesAndBadIndexesAreRefused)

@@ -5,6 +5,7 @@
 #define Pegasus_Common_Internal_NamedList_h
 
 #include <type_traits>
+#include <unordered_map>
 #include <vector>
 
 #include <Pegasus/Common/CIMName.h>
@@ -31,9 +32,11 @@ inline Uint32 foldedNameHash(const CIMName& name)
 // which may be renamed in place, use the plain search.
 // One bit per hash value modulo 256 of the names in a hashed list; plain
 // lists (qualifiers, one per property) carry nothing.
+// Long hashed lists also keep an index by hash (see kIndexedFrom).
 struct NameHashFilter
 {
     Uint64 seen[4] = {0, 0, 0, 0};
+    std::unordered_multimap<Uint32, Uint32> byHash;  // hash to index; empty while short
 };
 struct NoNameHashFilter
 {
@@ -75,7 +78,13 @@ public:
             _entries.reserve(Hashed ? 16 : 4);
         _entries.push_back(Entry{item, hash});
         if constexpr (Hashed)
+        {
             this->seen[(hash >> 6) & 3] |= Uint64(1) << (hash & 63);
+            if (!this->byHash.empty())
+                this->byHash.emplace(hash, Uint32(_entries.size() - 1));
+            else if (_entries.size() >= kIndexedFrom)
+                rebuildIndex();
+        }
     }
 
     void remove(Uint32 index)
@@ -84,6 +93,11 @@ public:
             throw IndexOutOfBoundsException();
         _entries.erase(_entries.begin() + index);
         // The filter only ever says "maybe": a removed name may stay marked.
+        if constexpr (Hashed)
+        {
+            if (!this->byHash.empty())
+                rebuildIndex();
+        }
     }
 
     void reserve(size_t n) { _entries.reserve(n); }
@@ -105,10 +119,40 @@ private:
             return true;
     }
 
+    // Past this many entries a hashed list also keeps an index by hash: an
+    // object of many thousands of properties (a hostile server's) would
+    // otherwise cost a search through all of them per property added.
+    static constexpr size_t kIndexedFrom = 256;
+
+    void rebuildIndex()
+    {
+        this->byHash.clear();
+        if (_entries.size() < kIndexedFrom)
+            return;
+        this->byHash.reserve(_entries.size());
+        for (size_t i = 0; i < _entries.size(); i++)
+            this->byHash.emplace(_entries[i].hash, Uint32(i));
+    }
+
     Uint32 find(const CIMName& name, Uint32 hash) const
     {
         if (Hashed && !mayHold(hash))
             return PEG_NOT_FOUND;
+        if constexpr (Hashed)
+        {
+            if (!this->byHash.empty())
+            {
+                Uint32 found = PEG_NOT_FOUND;
+                auto [first, last] = this->byHash.equal_range(hash);
+                for (auto at = first; at != last; ++at)
+                {
+                    // The first of equal names in list order, as the search below.
+                    if (at->second < found && _entries[at->second].item.getName().equal(name))
+                        found = at->second;
+                }
+                return found;
+            }
+        }
         for (size_t i = 0; i < _entries.size(); i++)
         {
             if ((!Hashed || _entries[i].hash == hash) && _entries[i].item.getName().equal(name))

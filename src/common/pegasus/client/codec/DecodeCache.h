@@ -6,6 +6,7 @@
 #include <Pegasus/Common/CIMType.h>
 #include <Pegasus/Common/CIMValue.h>
 
+#include <cstddef>
 #include <deque>
 #include <string>
 #include <string_view>
@@ -21,9 +22,14 @@ namespace ClientDetail {
 // once and the result shared, since names and values share their storage
 // between copies (and values copy on write). Besides the CPU, this keeps
 // the decoded objects close to the size of their distinct texts.
+// Real responses hold a few hundred distinct texts at most; past
+// kMaxEntries of a kind, texts are decoded each time and not kept, so that
+// a body of endless distinct names costs no memory here.
 class DecodeCache
 {
 public:
+    static constexpr std::size_t kMaxEntries = 4096;
+
     // The name spelled `text`; `make(text)` builds it the first time.
     template <typename Make>
     const CIMName& name(std::string_view text, Make make)
@@ -32,6 +38,8 @@ public:
         auto found = _names.find(_key);
         if (found != _names.end())
             return found->second;
+        if (_names.size() >= kMaxEntries)
+            return _uncachedName = make(text);
         return _names.emplace(_key, make(text)).first->second;
     }
 
@@ -45,6 +53,8 @@ public:
         auto found = _values.find(_key);
         if (found != _values.end())
             return found->second;
+        if (_values.size() >= kMaxEntries)
+            return _uncachedValue = make();
         return _values.emplace(_key, make()).first->second;
     }
 
@@ -70,6 +80,8 @@ public:
     }
     void addQualifier(std::string_view written, QualifierParts parts)
     {
+        if (_qualifiers.size() >= kMaxEntries)
+            return;
         // The map's keys view texts kept here, at addresses that do not move.
         const std::string& kept = _qualifierTexts.emplace_back(written);
         _qualifiers.emplace(std::string_view(kept), std::move(parts));
@@ -89,6 +101,8 @@ private:
     std::vector<std::string_view> _texts;
     std::vector<std::string_view> _arrayTexts;
     std::unordered_map<std::string, CIMName> _names;
+    CIMName _uncachedName;    // the last name decoded past kMaxEntries
+    CIMValue _uncachedValue;  // likewise for values
     std::unordered_map<std::string, CIMValue> _values;
     std::deque<std::string> _qualifierTexts;
     std::unordered_map<std::string_view, QualifierParts> _qualifiers;

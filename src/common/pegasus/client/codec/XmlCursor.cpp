@@ -16,6 +16,10 @@ XmlCursor::XmlCursor(std::string& document, std::string where, DecodeCache& cach
     {
         throwMalformedXml(_where, error.description + " at byte " + std::to_string(error.offset));
     }
+    catch (const XmlTooCostly& refusal)
+    {
+        throwUnexpectedResponse(_where, "the response is refused: " + refusal.description);
+    }
 }
 
 XmlCursor::XmlCursor(char* data, std::size_t size, std::size_t offset, std::string where,
@@ -30,6 +34,11 @@ XmlCursor::XmlCursor(char* data, std::size_t size, std::size_t offset, std::stri
     {
         throwMalformedXml(_where, error.description + " at byte " +
                                       std::to_string(_offset + error.offset));
+    }
+    catch (const XmlTooCostly& refusal)
+    {
+        throwUnexpectedResponse(_where, "the response is refused: part of it at byte " +
+                                            std::to_string(_offset) + ": " + refusal.description);
     }
 }
 

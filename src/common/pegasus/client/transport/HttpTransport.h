@@ -46,7 +46,7 @@ struct TransportStats
     std::size_t requestsSent = 0;
 };
 
-constexpr std::size_t kDefaultResponseLimit = std::size_t{256} * 1024 * 1024;
+constexpr std::size_t kDefaultResponseLimit = std::size_t{32} * 1024 * 1024;
 
 // One keep-alive HTTP/1.1 connection to one CIM server. Every failure is
 // raised as the Pegasus exception for its kind, naming the endpoint:

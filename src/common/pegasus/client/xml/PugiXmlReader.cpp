@@ -5,9 +5,12 @@
 
 #include "XmlReader.h"
 
+#include "PugiTreeBound.h"
+
 #include <pugixml.hpp>
 
 #include <string>
+#include <string_view>
 
 namespace Pegasus {
 namespace ClientDetail {
@@ -30,6 +33,7 @@ class PugiXmlReader final : public XmlReader
 public:
     PugiXmlReader(char* data, std::size_t size, unsigned options, bool keepText)
     {
+        refuseCostlyTree(std::string_view(data, size));
         if (keepText)
             _written.assign(data, size);
         pugi::xml_parse_result result =
@@ -201,6 +205,21 @@ public:
     }
 
 private:
+    static void refuseCostlyTree(std::string_view text)
+    {
+        if (text.size() < kTreeCheckFromBytes)
+            return;
+        const std::size_t bound = pugiTreeBytesBound(text);
+        if (bound / kTreeBytesPerTextByte > text.size())
+        {
+            throw XmlTooCostly{"its markup (" + std::to_string(text.size()) +
+                               " bytes) would take up to " + std::to_string(bound) +
+                               " bytes of parser memory, more than " +
+                               std::to_string(kTreeBytesPerTextByte) +
+                               " times its size: refused"};
+        }
+    }
+
     // The decoder asks for several attributes of most elements that have
     // any: they are read from the tree once per start tag, when first asked.
     void collectAttributes() const

@@ -70,8 +70,16 @@ struct XmlSyntaxError
     std::size_t offset;
 };
 
+// Thrown by readers that would need far more memory than the document's
+// size to read it (a parser's tree of many tiny elements, say): the
+// document is refused before that memory is taken.
+struct XmlTooCostly
+{
+    std::string description;
+};
+
 // Parses the document held in `document` (which is modified in place and
-// must outlive the reader). Throws XmlSyntaxError.
+// must outlive the reader). Throws XmlSyntaxError or XmlTooCostly.
 std::unique_ptr<XmlReader> openXmlReader(std::string& document);
 
 // The content of an element, held in the `size` bytes at `data` inside a
