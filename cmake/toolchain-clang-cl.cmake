@@ -54,8 +54,10 @@ set(CMAKE_C_COMPILER "${quillet_driver_dir}/clang-cl")
 set(CMAKE_CXX_COMPILER "${quillet_driver_dir}/clang-cl")
 set(CMAKE_LINKER "${QUILLET_LLD_LINK_19}")
 set(CMAKE_AR "${QUILLET_LLVM_LIB_19}")
-set(CMAKE_DLLTOOL "${QUILLET_LLVM_DLLTOOL_19}")
-set(CMAKE_MT "" CACHE FILEPATH "No manifest tool: the programs carry no manifest")
+# The project calls dlltool with GNU options.
+set(CMAKE_DLLTOOL "${QUILLET_MSVC_RUNTIME_STANDINS_DIR}/gnu-dlltool-options.sh")
+# No manifest tool here, and the programs need no manifest.
+set(quillet_no_manifest "/MANIFEST:NO")
 set(CMAKE_C_COMPILER_TARGET x86_64-pc-windows-msvc)
 set(CMAKE_CXX_COMPILER_TARGET x86_64-pc-windows-msvc)
 
@@ -79,9 +81,9 @@ set(CMAKE_CXX_FLAGS_INIT "${quillet_compile_flags}")
 set(CMAKE_MSVC_RUNTIME_LIBRARY MultiThreadedDLL)
 # The stand-ins are linked explicitly (see msvc-runtime-standins.cmake), so
 # the libraries that objects name by /DEFAULTLIB are not looked for.
-set(CMAKE_EXE_LINKER_FLAGS_INIT "/nodefaultlib /entry:mainCRTStartup")
-set(CMAKE_SHARED_LINKER_FLAGS_INIT "/nodefaultlib /entry:_DllMainCRTStartup")
-set(CMAKE_MODULE_LINKER_FLAGS_INIT "/nodefaultlib /entry:_DllMainCRTStartup")
+set(CMAKE_EXE_LINKER_FLAGS_INIT "/nodefaultlib /entry:mainCRTStartup ${quillet_no_manifest}")
+set(CMAKE_SHARED_LINKER_FLAGS_INIT "/nodefaultlib /entry:_DllMainCRTStartup ${quillet_no_manifest}")
+set(CMAKE_MODULE_LINKER_FLAGS_INIT "/nodefaultlib /entry:_DllMainCRTStartup ${quillet_no_manifest}")
 set(CMAKE_C_STANDARD_LIBRARIES "" CACHE STRING "Linked through the runtime stand-ins instead")
 set(CMAKE_CXX_STANDARD_LIBRARIES "" CACHE STRING "Linked through the runtime stand-ins instead")
 

@@ -12,6 +12,13 @@ struct timespec {
     long tv_nsec;
 };
 #endif
+#ifndef _CRT_TIMESPEC64_DEFINED
+#define _CRT_TIMESPEC64_DEFINED
+struct _timespec64 {
+    __time64_t tv_sec;
+    long tv_nsec;
+};
+#endif
 #ifndef TIME_UTC
 #define TIME_UTC 1
 #endif
