@@ -89,8 +89,11 @@ set(CMAKE_CXX_STANDARD_LIBRARIES "" CACHE STRING "Linked through the runtime sta
 
 # Nothing links before the runtime stand-ins are built.
 set(CMAKE_TRY_COMPILE_TARGET_TYPE STATIC_LIBRARY)
-# Threads are Windows' own; without this FindThreads would settle on a "pthreads" library.
-set(CMAKE_HAVE_LIBC_PTHREAD 1)
+# Threads are Windows' own. Checks that only compile would find POSIX threads
+# in a "pthreads" library (and GoogleTest would then look for pthread.h).
+foreach(check CMAKE_HAVE_LIBC_PTHREAD CMAKE_HAVE_PTHREADS_CREATE CMAKE_HAVE_PTHREAD_CREATE THREADS_HAVE_PTHREAD_ARG)
+  set(${check} FALSE CACHE INTERNAL "Windows threads, not POSIX ones")
+endforeach()
 set(CMAKE_PROJECT_INCLUDE "${QUILLET_MSVC_RUNTIME_STANDINS_DIR}/msvc-runtime-standins.cmake")
 
 # Tests run under Wine, as in the MinGW build.

@@ -11,6 +11,7 @@ _ACRTIMP __declspec(noreturn) void __cdecl _invoke_watson(const wchar_t* express
                                                           uintptr_t reserved);
 _ACRTIMP __declspec(noreturn) void __cdecl quick_exit(int status);
 int __cdecl at_quick_exit(void(__cdecl* function)(void));
+_ACRTIMP unsigned int __cdecl _set_abort_behavior(unsigned int flags, unsigned int mask);
 #ifdef __cplusplus
 }
 extern "C++" {
