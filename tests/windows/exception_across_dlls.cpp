@@ -6,13 +6,15 @@
 #include <stdexcept>
 #include <string>
 
-extern "C" __declspec(dllimport) void QuilletProbeThrow(int kind);
+namespace QuilletProbe {
+__declspec(dllimport) void Throw(int kind);
+}
 
 int main()
 {
     int failures = 0;
     try {
-        QuilletProbeThrow(0);
+        QuilletProbe::Throw(0);
         std::printf("FAIL: nothing was thrown\n");
         ++failures;
     } catch (const std::invalid_argument& error) {
@@ -25,7 +27,7 @@ int main()
         ++failures;
     }
     try {
-        QuilletProbeThrow(1);
+        QuilletProbe::Throw(1);
         std::printf("FAIL: nothing was thrown\n");
         ++failures;
     } catch (const std::exception& error) {

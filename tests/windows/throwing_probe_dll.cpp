@@ -4,10 +4,13 @@
 #include <stdexcept>
 #include <string>
 
-extern "C" __declspec(dllexport) void QuilletProbeThrow(int kind)
+// A C++ function: under /EHsc a function with C linkage is taken never to throw.
+namespace QuilletProbe {
+__declspec(dllexport) void Throw(int kind)
 {
     if (kind == 0) {
         throw std::invalid_argument("thrown inside " + std::string("windows_throwing_probe.dll"));
     }
     throw std::bad_alloc();
 }
+}  // namespace QuilletProbe

@@ -1,7 +1,7 @@
 // The __std_fs_* functions behind std::filesystem that the STL's headers
 // expect from the static library (the STL's own filesystem.cpp needs
-// Microsoft's internal headers): what directory iteration, status queries and
-// path conversion use, over the Win32 file API.
+// Microsoft's internal headers): what directory iteration, status queries,
+// path conversion, creating, copying and removing use, over the Win32 file API.
 #include <xfilesystem_abi.h>
 
 #include <windows.h>
@@ -95,5 +95,60 @@ __std_fs_convert_result __stdcall __std_fs_convert_wide_to_narrow(__std_code_pag
     const DWORD strict = code_page == __std_code_page::_Utf8 ? WC_ERR_INVALID_CHARS : 0;
     return Converted(WideCharToMultiByte(static_cast<UINT>(code_page), strict, input, input_length, output,
                                          output_length, nullptr, nullptr));
+}
+
+__std_fs_convert_result __stdcall __std_fs_convert_wide_to_narrow_replace_chars(__std_code_page code_page,
+                                                                                const wchar_t* input, int input_length,
+                                                                                char* output, int output_length) noexcept {
+    if (input_length == 0) {
+        return {0, __std_win_error::_Success};
+    }
+    return Converted(WideCharToMultiByte(static_cast<UINT>(code_page), 0, input, input_length, output, output_length,
+                                         nullptr, nullptr));
+}
+
+__std_ulong_and_error __stdcall __std_fs_get_temp_path(wchar_t* target) noexcept {
+    const DWORD length = GetTempPathW(static_cast<DWORD>(__std_fs_temp_path_max), target);
+    return {length, length == 0 ? LastError() : __std_win_error::_Success};
+}
+
+__std_fs_create_directory_result __stdcall __std_fs_create_directory(const wchar_t* new_directory) noexcept {
+    if (CreateDirectoryW(new_directory, nullptr)) {
+        return {true, __std_win_error::_Success};
+    }
+    const __std_win_error error = LastError();
+    if (error == __std_win_error::_Already_exists) {
+        // Not an error when a directory is there already; the caller checks that it is one.
+        const DWORD attributes = GetFileAttributesW(new_directory);
+        if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+            return {false, __std_win_error::_Success};
+        }
+    }
+    return {false, error};
+}
+
+__std_fs_remove_result __stdcall __std_fs_remove(const wchar_t* target) noexcept {
+    const DWORD attributes = GetFileAttributesW(target);
+    if (attributes == INVALID_FILE_ATTRIBUTES) {
+        const __std_win_error error = LastError();
+        return {false, __std_is_file_not_found(error) ? __std_win_error::_Success : error};
+    }
+    const bool removed = (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0 ? RemoveDirectoryW(target) : DeleteFileW(target);
+    return {removed, removed ? __std_win_error::_Success : LastError()};
+}
+
+__std_fs_copy_file_result __stdcall __std_fs_copy_file(const wchar_t* source, const wchar_t* target,
+                                                       __std_fs_copy_options options) noexcept {
+    const auto existing = static_cast<int>(options) & static_cast<int>(__std_fs_copy_options::_Existing_mask);
+    const BOOL fail_if_exists = existing != static_cast<int>(__std_fs_copy_options::_Overwrite_existing);
+    if (CopyFileW(source, target, fail_if_exists)) {
+        return {true, __std_win_error::_Success};
+    }
+    const __std_win_error error = LastError();
+    if (existing == static_cast<int>(__std_fs_copy_options::_Skip_existing) &&
+        (error == __std_win_error::_File_exists || error == __std_win_error::_Already_exists)) {
+        return {false, __std_win_error::_Success};
+    }
+    return {false, error};
 }
 }

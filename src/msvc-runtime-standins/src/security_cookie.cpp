@@ -1,5 +1,6 @@
 // The /GS stack cookie: a per-process random value that functions with
 // buffers check before they return.
+#include <intrin.h>
 #include <stdint.h>
 
 extern "C" {
@@ -7,13 +8,13 @@ __declspec(dllimport) void __stdcall GetSystemTimeAsFileTime(uint64_t* time);
 __declspec(dllimport) unsigned long __stdcall GetCurrentProcessId(void);
 __declspec(dllimport) unsigned long __stdcall GetCurrentThreadId(void);
 __declspec(dllimport) int __stdcall QueryPerformanceCounter(int64_t* counter);
-__declspec(dllimport) __declspec(noreturn) void __cdecl __report_gsfailure(uintptr_t cookie);
 
 // Microsoft's default value: a cookie still equal to it was never initialised.
 uintptr_t __security_cookie = 0x00002B992DDFA232;
 uintptr_t __security_cookie_complement = ~static_cast<uintptr_t>(0x00002B992DDFA232);
 
-void __cdecl __security_init_cookie(void) {
+// Not protected itself: it changes the value that its own check would compare.
+__declspec(safebuffers) void __cdecl __security_init_cookie(void) {
     if (__security_cookie != 0x00002B992DDFA232) {
         return;
     }
@@ -22,7 +23,7 @@ void __cdecl __security_init_cookie(void) {
     int64_t counter = 0;
     QueryPerformanceCounter(&counter);
     uintptr_t cookie = time ^ GetCurrentProcessId() ^ (static_cast<uintptr_t>(GetCurrentThreadId()) << 32) ^
-                       static_cast<uintptr_t>(counter) ^ reinterpret_cast<uintptr_t>(&cookie);
+                       static_cast<uintptr_t>(counter) ^ reinterpret_cast<uintptr_t>(&time);
     cookie &= 0x0000FFFFFFFFFFFF;  // as Microsoft's: the top bytes stay zero
     if (cookie == 0x00002B992DDFA232 || cookie == 0) {
         cookie = 0x00002B992DDFA233;
@@ -33,7 +34,7 @@ void __cdecl __security_init_cookie(void) {
 
 void __cdecl __security_check_cookie(uintptr_t cookie) {
     if (cookie != __security_cookie) {
-        __report_gsfailure(cookie);
+        __fastfail(2);  // FAST_FAIL_STACK_COOKIE_CHECK_FAILURE: the stack is not to be trusted
     }
 }
 
