@@ -29,7 +29,9 @@ set(quillet_stl_sources charconv.cpp xcharconv_ryu_tables.cpp xcharconv_tables_d
 list(TRANSFORM quillet_stl_sources PREPEND ${QUILLET_MSVC_STL_DIR}/src/)
 file(GLOB quillet_standin_sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_LIST_DIR}/src/*.cpp)
 add_library(quillet_msvc_runtime STATIC ${quillet_standin_sources} ${quillet_stl_sources})
-# The STL's sources are Microsoft's: built as they are, without our warning level.
+# Included before the project sets its warning options: ours are warning-free
+# as the rest; the STL's sources are Microsoft's, built as they are.
+target_compile_options(quillet_msvc_runtime PRIVATE /W4 /WX /permissive-)
 set_source_files_properties(${quillet_stl_sources} PROPERTIES COMPILE_OPTIONS "/W0")
 target_compile_definitions(quillet_msvc_runtime PRIVATE _CRTBLD)
 # Included before the project sets its language level.

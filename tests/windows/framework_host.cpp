@@ -4,6 +4,7 @@
 // in-band against the simulated CIM servers that CTest started. Built with
 // the same compiler as the DLL, it proves that the exported class and the
 // records cross the boundary intact; a DLL of another C++ ABI does not link.
+#include <cstddef>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
