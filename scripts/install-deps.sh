@@ -20,6 +20,8 @@ if [[ "${QUILLET_WITH_INTEGRATION:-0}" == 1 ]]; then
 fi
 if [[ "${QUILLET_WITH_WINDOWS:-0}" == 1 ]]; then
   packages+=(g++-mingw-w64-x86-64 wine wine64)
+  # The Microsoft-ABI build: clang-cl, lld-link, llvm-lib/dlltool/readobj and Wine's headers.
+  packages+=(clang-19 lld-19 llvm-19 libwine-dev)
 fi
 if [[ "${QUILLET_WITH_FUZZ:-0}" == 1 ]]; then
   packages+=(clang libclang-rt-14-dev)

@@ -5,6 +5,9 @@
 # Needs g++-mingw-w64-x86-64, wine and wine64 (scripts/install-deps.sh with
 # QUILLET_WITH_WINDOWS=1). Tests that talk to the simulated CIM server use the
 # native mlnx-cimsim from QUILLET_NATIVE_BUILD (default: build/).
+# Then the same with Microsoft's C++ ABI (cmake/toolchain-clang-cl.cmake) in
+# BUILD_DIR-msvc (QUILLET_MSVC_BUILD); skipped, saying why, without Microsoft's
+# STL (QUILLET_MSVC_STL_DIR, default ../shared/msvc-stl) or clang-19/lld-19/llvm-19.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 build_dir="${1:-$root/build-win}"
@@ -37,4 +40,36 @@ trap 'wineserver -k >/dev/null 2>&1 || true' EXIT
 WINEDLLOVERRIDES="mscoree,mshtml=" wine wineboot --init >"$build_dir/wineboot.log" 2>&1 </dev/null
 
 cd "$build_dir"
-ctest --output-on-failure -j"$(nproc)" --timeout 300
+mingw_status=0
+ctest --output-on-failure -j"$(nproc)" --timeout 300 || mingw_status=$?
+
+# The same suite with Microsoft's C++ ABI, the DLL that frameworks built with
+# Microsoft's compiler load: clang-cl, Microsoft's STL and the runtime
+# stand-ins of src/msvc-runtime-standins, in the same Wine prefix.
+msvc_stl_dir="${QUILLET_MSVC_STL_DIR:-$root/../shared/msvc-stl}"
+msvc_build_dir="${QUILLET_MSVC_BUILD:-$build_dir-msvc}"
+msvc_missing=""
+if [[ ! -f "$msvc_stl_dir/inc/yvals_core.h" ]]; then
+  msvc_missing="no Microsoft STL in $msvc_stl_dir (the folders stl/inc and stl/src of https://github.com/microsoft/STL at tag vs-2022-17.14, as inc/ and src/; QUILLET_MSVC_STL_DIR chooses another place)"
+fi
+for tool in clang-19 lld-link-19 llvm-lib-19 llvm-dlltool-19 llvm-readobj-19; do
+  if ! command -v "$tool" >/dev/null; then
+    msvc_missing="${msvc_missing:+$msvc_missing; }no $tool (install clang-19, lld-19 and llvm-19: scripts/install-deps.sh with QUILLET_WITH_WINDOWS=1)"
+  fi
+done
+if [[ -n "$msvc_missing" ]]; then
+  echo "SKIPPED: the Microsoft-ABI (clang-cl) Windows stage: $msvc_missing"
+  exit "$mingw_status"
+fi
+cmake -S "$root" -B "$msvc_build_dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+  -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-clang-cl.cmake" -DQUILLET_MSVC_STL_DIR="$msvc_stl_dir" \
+  -DQUILLET_WINEPREFIX="$WINEPREFIX" -DQUILLET_NATIVE_BUILD="$native_build" >/dev/null
+cmake --build "$msvc_build_dir" -j"$(nproc)"
+cd "$msvc_build_dir"
+msvc_status=0
+ctest --output-on-failure -j"$(nproc)" --timeout 300 || msvc_status=$?
+if [[ "$mingw_status" -ne 0 ]]; then
+  echo "The MinGW Windows stage failed (ctest status $mingw_status)" >&2
+  exit "$mingw_status"
+fi
+exit "$msvc_status"

@@ -74,14 +74,14 @@ TEST(GetFileContentsTest, FailedReadKeepsEarlierBytesAndLogsNameAndSystemText)
     ASSERT_NE(INVALID_HANDLE_VALUE, server);
     HANDLE client = CreateFileA(pipeName.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(INVALID_HANDLE_VALUE, client);
-    const std::string small = "first message";
+    const std::string first_message = "first message";
     const std::string large(5000, 'x');
     DWORD written = 0;
-    ASSERT_TRUE(WriteFile(client, small.data(), static_cast<DWORD>(small.size()), &written, nullptr));
+    ASSERT_TRUE(WriteFile(client, first_message.data(), static_cast<DWORD>(first_message.size()), &written, nullptr));
     ASSERT_TRUE(WriteFile(client, large.data(), static_cast<DWORD>(large.size()), &written, nullptr));
 
     LogCapture log;
-    EXPECT_EQ(small, GetFileContents(AsInt(server), "pipe-name"));
+    EXPECT_EQ(first_message, GetFileContents(AsInt(server), "pipe-name"));
     EXPECT_EQ(1u, log.Count(1, "GetFileContents failed to read file" + std::string("pipe-name")));
     ASSERT_EQ(1u, log.Messages(4).size());
     EXPECT_FALSE(log.Messages(4)[0].empty()) << "the system's text for the error";
