@@ -18,12 +18,6 @@ namespace {
 
 const CIMNamespaceName kNamespace("root/cimv2");
 
-const std::string kEmptyEnumeration =
-    "<?xml version=\"1.0\" encoding=\"utf-8\" ?>\n<CIM CIMVERSION=\"2.0\" DTDVERSION=\"2.0\">\n"
-    "<MESSAGE ID=\"1000\" PROTOCOLVERSION=\"1.0\">\n<SIMPLERSP>\n"
-    "<IMETHODRESPONSE NAME=\"EnumerateInstances\">\n<IRETURNVALUE>\n</IRETURNVALUE>\n"
-    "</IMETHODRESPONSE>\n</SIMPLERSP>\n</MESSAGE>\n</CIM>\n";
-
 std::string where(const ReplayServer& server)
 {
     return "127.0.0.1:" + std::to_string(server.port());
