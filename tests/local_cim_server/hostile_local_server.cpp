@@ -77,14 +77,24 @@ void serveConnection(int fd, int sink, const std::string& reply)
         ::listen(listener, 8) != 0) {
         ::_exit(4);
     }
+    // Its own process group, so that stopping it ends the connections it serves too.
+    ::setpgid(0, 0);
+    ::signal(SIGCHLD, SIG_IGN);
     writeAll(ready, "r", 1);
     ::close(ready);
+    // Each connection in a process of its own: the module keeps its connection open
+    // while the framework's CIM-server manager opens another.
     for (;;) {
         const int connection = ::accept(listener, nullptr, nullptr);
-        if (connection >= 0) {
-            serveConnection(connection, sink, reply);
-            ::close(connection);
+        if (connection < 0) {
+            continue;
         }
+        if (::fork() == 0) {
+            ::close(listener);
+            serveConnection(connection, sink, reply);
+            ::_exit(0);
+        }
+        ::close(connection);
     }
 }
 
@@ -135,6 +145,7 @@ HostileLocalServer::HostileLocalServer(const std::string& challengePath, std::op
 std::string HostileLocalServer::StopAndTakeReceived()
 {
     if (m_pid_ > 0) {
+        ::kill(-m_pid_, SIGKILL);
         ::kill(m_pid_, SIGKILL);
         ::waitpid(m_pid_, nullptr, 0);
         m_pid_ = -1;
