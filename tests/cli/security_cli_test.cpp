@@ -165,6 +165,57 @@ TEST_F(ToolAsRoot, PreviousTextfileIsReadOnlyWhenItIsARegularFile)
     }
 }
 
+// Finding: a local user who could write the hosts file (or the CA file, or
+// their folder) chose which servers got root's passwords.
+TEST_F(ToolAsRoot, HostsAndCaFilesOthersCouldChangeAreRefusedAndNothingIsSent)
+{
+    CimSimProcess server(std::vector<std::string>{});
+    const std::string line = "127.0.0.1:" + std::to_string(server.port()) + "\n";
+    const std::string planted = m_shared_ + "/hosts";
+    ASSERT_TRUE(AsNobody([&] { return static_cast<bool>(std::ofstream(planted) << line); }));
+    const std::string theirs = m_shared_ + "/theirs";
+    ASSERT_TRUE(AsNobody([&] { return mkdir(theirs.c_str(), 0755) == 0; }));
+    const std::string inTheirs = theirs + "/hosts";
+    std::ofstream(inTheirs) << line;
+    const std::string open = m_temp_.Path() + "/open";
+    mkdir(open.c_str(), 0755);
+    chmod(open.c_str(), 0775);
+    const std::string inOpen = open + "/hosts";
+    std::ofstream(inOpen) << line;
+    const std::string writable = m_temp_.WriteFile("writable", line);
+    chmod(writable.c_str(), 0664);
+    const struct {
+        std::string file;
+        std::string reason;
+    } cases[] = {
+        {planted, "it is owned by uid 65534"},
+        {inTheirs, "its folder '" + theirs + "' is owned by uid 65534"},
+        {inOpen, "group or others may write to its folder '" + open + "' (mode 0775)"},
+        {writable, "group or others may write to it (mode 0664)"},
+        {"/dev/null", "it is not a regular file"},
+    };
+    const std::string password = m_temp_.WriteFile("password", "Secret-Pw-1\n");
+    for (const auto& attack : cases) {
+        SCOPED_TRACE(attack.file);
+        const ToolRun fleet = RunTool({"inventory", "--hosts", attack.file, "--user", "root", "--password-file", password, "--json"});
+        EXPECT_EQ(fleet.exitCode, 66) << fleet.Describe();
+        EXPECT_TRUE(Has(fleet.err, "refusing the hosts file '" + attack.file + "': " + attack.reason)) << fleet.err;
+        const ToolRun verified = RunTool({"inventory", "--host", "127.0.0.1", "--port", std::to_string(server.port()),
+                                          "--ssl", "--verify-cert", attack.file, "--user", "root", "--password-file",
+                                          password});
+        EXPECT_EQ(verified.exitCode, 66) << verified.Describe();
+        EXPECT_TRUE(Has(verified.err, "refusing the CA file '" + attack.file + "': " + attack.reason)) << verified.err;
+    }
+    EXPECT_EQ(server.stats().requests, 0u) << "no request went out";
+
+    // Root's own hosts file, reached through a link, is the file checked and read.
+    const std::string link = m_temp_.Path() + "/hosts-link";
+    symlink(m_temp_.WriteFile("hosts", line).c_str(), link.c_str());
+    const ToolRun trusted = RunTool({"inventory", "--hosts", link, "--user", "root", "--password-file", password, "--json"});
+    EXPECT_NE(trusted.exitCode, 66) << trusted.Describe();
+    EXPECT_GE(server.stats().requests, 1u);
+}
+
 // Finding: --verify-cert checked the first handshake's chain only; the
 // module's later connections went unverified and carried the password.
 class VerifiedTls : public testing::Test {

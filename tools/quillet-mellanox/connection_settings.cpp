@@ -1,9 +1,9 @@
 #include "connection_settings.h"
 
 #include <cstdlib>
-#include <filesystem>
 
 #include "password_source.h"
+#include "trusted_files.h"
 
 namespace Quillet::Cli {
 
@@ -18,14 +18,18 @@ std::string ObtainPassword(const ToolOptions& options, const std::string& server
     return PromptPassword("Password for " + options.user + "@" + server + ": ");
 }
 
-void UseTrustStoreForAllConnections(const std::string& caFile)
+std::string UseTrustStoreForAllConnections(const std::string& caFile)
 {
     if (caFile.empty()) {
-        return;
+        return std::string();
     }
-    std::error_code error;
-    const std::filesystem::path absolute = std::filesystem::absolute(caFile, error);
-    setenv("QUILLET_CIMSERVER_TRUST_STORE", (error ? std::filesystem::path(caFile) : absolute).c_str(), 1);
+    // Whoever could change the certificates chooses whom the credentials go
+    // to; the library opens the file again on each connection, by the path
+    // checked here with its links resolved.
+    std::string realPath;
+    ReadSettingsFile(caFile, "the CA file", &realPath);
+    setenv("QUILLET_CIMSERVER_TRUST_STORE", realPath.c_str(), 1);
+    return realPath;
 }
 
 Quillet::QuilletConnection::ConnectionInfo RemoteConnection(const std::string& host, uint16_t port,

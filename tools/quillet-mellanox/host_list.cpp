@@ -10,6 +10,7 @@
 
 #include "host_name_check.h"
 #include "tool_error.h"
+#include "trusted_files.h"
 
 namespace Quillet::Cli {
 namespace {
@@ -149,10 +150,8 @@ HostList ParseHostList(std::istream& in, const std::string& sourceName, uint16_t
 
 HostList ReadHostList(const std::string& path, uint16_t defaultPort)
 {
-    std::ifstream file(path);
-    if (!file) {
-        throw ToolError(ToolExit::NoInput, SystemErrorText("cannot read the hosts file '" + path + "'", errno));
-    }
+    // Its lines name the servers and the password files sent to them.
+    std::istringstream file(ReadSettingsFile(path, "the hosts file"));
     return ParseHostList(file, path, defaultPort);
 }
 

@@ -15,11 +15,13 @@
 
 namespace {
 
-int Run(const Quillet::Cli::ToolOptions& options, const Quillet::Cli::InterruptHandling& interrupts)
+int Run(const Quillet::Cli::ToolOptions& given, const Quillet::Cli::InterruptHandling& interrupts)
 {
-    Quillet::Cli::LogForwarding log(options.logLevel);
-    // Before any connection: the module's connections check as the tool's do.
-    Quillet::Cli::UseTrustStoreForAllConnections(options.caFile);
+    Quillet::Cli::LogForwarding log(given.logLevel);
+    // Before any connection: the module's connections check as the tool's
+    // do, all against the CA file as it was checked.
+    Quillet::Cli::ToolOptions options = given;
+    options.caFile = Quillet::Cli::UseTrustStoreForAllConnections(given.caFile);
     if (options.operation == Quillet::Cli::Operation::Metrics) {
         return Quillet::Cli::RunMetrics(options, log, interrupts, std::cout);
     }

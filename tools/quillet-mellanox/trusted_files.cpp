@@ -6,6 +6,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <random>
 
@@ -208,6 +209,58 @@ std::string ReadSecretFile(const std::string& path)
     }
     if (content.size() > kMaxPasswordFileBytes) {
         throw ToolError(ToolExit::NoInput, tooLarge);
+    }
+    return content;
+}
+
+std::string ReadSettingsFile(const std::string& path, const std::string& what, std::string* realPath)
+{
+    const std::string named = what + " '" + path + "'";
+    char* resolved = realpath(path.c_str(), nullptr);
+    if (resolved == nullptr) {
+        throw ToolError(ToolExit::NoInput, SystemErrorText("cannot read " + named, errno));
+    }
+    const std::string real(resolved);
+    free(resolved);
+    const std::string folderPath = std::filesystem::path(real).parent_path().string();
+    struct stat folder {};
+    if (stat(folderPath.c_str(), &folder) != 0) {
+        throw ToolError(ToolExit::NoInput, SystemErrorText("cannot read the folder of " + named, errno));
+    }
+    const std::string refusing = "refusing " + named + (real == path ? "" : " ('" + real + "')") + ": ";
+    if (!OwnedByRootOrUs(folder)) {
+        throw ToolError(ToolExit::NoInput, refusing + "its folder '" + folderPath + "' is " + OwnerText(folder) +
+                                               ", who could put another file in its place");
+    }
+    if ((folder.st_mode & (S_IWGRP | S_IWOTH)) != 0 && (folder.st_mode & S_ISVTX) == 0) {
+        throw ToolError(ToolExit::NoInput, refusing + "group or others may write to its folder '" + folderPath +
+                                               "' (mode " + OctalMode(folder.st_mode) + ")");
+    }
+    Descriptor file(open(real.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+    struct stat status {};
+    if (file.Get() < 0 || fstat(file.Get(), &status) != 0) {
+        throw ToolError(ToolExit::NoInput, SystemErrorText("cannot read " + named, errno));
+    }
+    if (!S_ISREG(status.st_mode)) {
+        throw ToolError(ToolExit::NoInput, refusing + "it is not a regular file");
+    }
+    if (!OwnedByRootOrUs(status)) {
+        throw ToolError(ToolExit::NoInput, refusing + "it is " + OwnerText(status));
+    }
+    if ((status.st_mode & (S_IWGRP | S_IWOTH)) != 0) {
+        throw ToolError(ToolExit::NoInput, refusing + "group or others may write to it (mode " +
+                                               OctalMode(status.st_mode) + "); chmod go-w it");
+    }
+    std::string content;
+    if (!ReadAtMost(file.Get(), kMaxSettingsFileBytes, content)) {
+        throw ToolError(ToolExit::NoInput, SystemErrorText("cannot read " + named, errno));
+    }
+    if (content.size() > kMaxSettingsFileBytes) {
+        throw ToolError(ToolExit::NoInput,
+                        refusing + "it is larger than " + std::to_string(kMaxSettingsFileBytes) + " bytes");
+    }
+    if (realPath != nullptr) {
+        *realPath = real;
     }
     return content;
 }

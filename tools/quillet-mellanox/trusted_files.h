@@ -50,6 +50,22 @@ constexpr std::size_t kMaxPasswordFileBytes = 4096;
 // ToolError(NoInput) naming the file and the reason.
 std::string ReadSecretFile(const std::string& path);
 
+// Largest hosts file or CA file accepted.
+constexpr std::size_t kMaxSettingsFileBytes = 4 * 1024 * 1024;
+
+// A file that decides where the tool connects and whom it trusts (the hosts
+// file, the --verify-cert CA file): whoever may change it chooses the servers
+// the credentials go to. Links are followed, and what is checked is the file
+// reached and the folder it is in: the file regular, owned by root or the
+// tool's user, not writable by group or others; the folder owned by root or
+// the tool's user and not writable by group or others unless sticky (as
+// /tmp), so nobody else can put another file in its place. Read without
+// blocking, at most kMaxSettingsFileBytes. `what` names the file in errors
+// ("the hosts file"). Throws ToolError(NoInput) naming the file and the
+// reason. `realPath`, when given, receives the file's path with every link
+// resolved, to be opened again later.
+std::string ReadSettingsFile(const std::string& path, const std::string& what, std::string* realPath = nullptr);
+
 // A file the tool wrote earlier and reads back: opened without following
 // links and without blocking; only a regular file of at most `limit` bytes
 // is read. Nothing when it is missing; otherwise, when it is refused or
