@@ -78,7 +78,8 @@ void CIMClientRep::connectLocal(const std::vector<LocalServerCandidate>& candida
     };
     for (const LocalServerCandidate& candidate : candidates)
     {
-        const Endpoint& endpoint = candidate.endpoint;
+        Endpoint endpoint = candidate.endpoint;
+        endpoint.requireTrustedListener = candidate.checkListener && endpoint.unixSocket.empty();
         if (candidate.checkListener)
         {
             const std::string untrusted = untrustedListenerReason(endpoint);

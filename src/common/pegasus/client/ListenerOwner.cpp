@@ -14,9 +14,12 @@
 #include <vector>
 #else
 #include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <array>
 #include <cerrno>
 #include <charconv>
 #include <cstring>
@@ -91,9 +94,17 @@ bool reachableFromLoopback(const std::string& hexAddress)
     return words[2] == htonl(0xffff) && (words[3] == 0 || words[3] == loopback4);
 }
 
-// The owners of the LISTEN rows for `port` that 127.0.0.1 reaches, from one
-// of the kernel's socket tables; false when the table cannot be read.
-bool listenerOwners(const char* table, std::uint32_t port, std::vector<unsigned long>& owners)
+// One row of /proc/net/tcp or tcp6.
+struct SocketRow
+{
+    std::string local, remote, state;
+    unsigned long uid = 0;
+};
+
+// Calls `visit` for each row of one of the kernel's socket tables until it
+// returns false; false when the table cannot be read.
+template <typename Visit>
+bool visitSocketRows(const char* table, Visit visit)
 {
     std::ifstream file(table);
     if (!file)
@@ -103,19 +114,28 @@ bool listenerOwners(const char* table, std::uint32_t port, std::vector<unsigned 
     while (std::getline(file, line))
     {
         std::istringstream fields(line);
-        std::string slot, local, remote, state, queues, timer, retransmits;
-        unsigned long uid = 0;
-        if (!(fields >> slot >> local >> remote >> state >> queues >> timer >> retransmits >> uid))
+        std::string slot, queues, timer, retransmits;
+        SocketRow row;
+        if (!(fields >> slot >> row.local >> row.remote >> row.state >> queues >> timer >> retransmits >> row.uid))
             continue;
-        const std::size_t colon = local.find(':');
-        if (state != kListenState || colon == std::string::npos)
-            continue;
-        if (hexField(std::string_view(local).substr(colon + 1)) != port)
-            continue;
-        if (reachableFromLoopback(local.substr(0, colon)))
-            owners.push_back(uid);
+        if (!visit(row))
+            break;
     }
     return true;
+}
+
+// The owners of the LISTEN rows for `port` that 127.0.0.1 reaches, from one
+// of the kernel's socket tables; false when the table cannot be read.
+bool listenerOwners(const char* table, std::uint32_t port, std::vector<unsigned long>& owners)
+{
+    return visitSocketRows(table, [&](const SocketRow& row) {
+        const std::size_t colon = row.local.find(':');
+        if (row.state == kListenState && colon != std::string::npos &&
+            hexField(std::string_view(row.local).substr(colon + 1)) == port &&
+            reachableFromLoopback(row.local.substr(0, colon)))
+            owners.push_back(row.uid);
+        return true;
+    });
 }
 
 std::string tcpListenerReason(std::uint32_t port)
@@ -134,6 +154,72 @@ std::string tcpListenerReason(std::uint32_t port)
                    ", neither root nor this process's user";
     }
     return "";
+}
+
+// Rows of the kernel's tables for a connection not yet closed by the
+// server: a time-wait row no longer names its owner (it shows uid 0).
+constexpr const char* kEstablishedState = "01";
+constexpr const char* kSynReceivedState = "03";
+
+using SocketAddress = std::array<std::uint32_t, 5>;  // IPv6 words (IPv4 mapped), port
+
+// "ADDRESS:PORT" of /proc/net/tcp or tcp6, IPv4 mapped into IPv6.
+std::optional<SocketAddress> tableAddress(const std::string& field)
+{
+    const std::size_t colon = field.find(':');
+    if (colon == std::string::npos || (colon != 8 && colon != 32))
+        return std::nullopt;
+    SocketAddress address{};
+    for (std::size_t word = 0; word < colon / 8; ++word)
+    {
+        const std::optional<std::uint32_t> value = hexField(std::string_view(field).substr(word * 8, 8));
+        if (!value)
+            return std::nullopt;
+        address[colon == 8 ? 3 : word] = *value;
+    }
+    if (colon == 8)
+        address[2] = htonl(0xffff);
+    const std::optional<std::uint32_t> port = hexField(std::string_view(field).substr(colon + 1));
+    if (!port)
+        return std::nullopt;
+    address[4] = *port;
+    return address;
+}
+
+std::optional<SocketAddress> socketAddress(const sockaddr_storage& storage)
+{
+    SocketAddress address{};
+    if (storage.ss_family == AF_INET)
+    {
+        const auto& v4 = reinterpret_cast<const sockaddr_in&>(storage);
+        address[2] = htonl(0xffff);
+        address[3] = v4.sin_addr.s_addr;
+        address[4] = ntohs(v4.sin_port);
+        return address;
+    }
+    if (storage.ss_family == AF_INET6)
+    {
+        const auto& v6 = reinterpret_cast<const sockaddr_in6&>(storage);
+        std::memcpy(address.data(), &v6.sin6_addr, sizeof v6.sin6_addr);
+        address[4] = ntohs(v6.sin6_port);
+        return address;
+    }
+    return std::nullopt;
+}
+
+// The owner of the row whose local end is `server` and remote end `client`.
+std::optional<unsigned long> acceptingSocketOwner(const char* table, const SocketAddress& server,
+                                                  const SocketAddress& client)
+{
+    std::optional<unsigned long> owner;
+    visitSocketRows(table, [&](const SocketRow& row) {
+        if (tableAddress(row.local) != server || tableAddress(row.remote) != client)
+            return true;
+        if (row.state == kEstablishedState || row.state == kSynReceivedState)
+            owner = row.uid;
+        return false;
+    });
+    return owner;
 }
 
 #else
@@ -192,6 +278,30 @@ std::string tcpListenerReason(std::uint32_t port)
 #endif
 
 }  // namespace
+
+#ifndef _WIN32
+std::string untrustedTcpPeerReason(int socketFd)
+{
+    sockaddr_storage ours{}, theirs{};
+    socklen_t oursLength = sizeof ours, theirsLength = sizeof theirs;
+    if (::getsockname(socketFd, reinterpret_cast<sockaddr*>(&ours), &oursLength) != 0 ||
+        ::getpeername(socketFd, reinterpret_cast<sockaddr*>(&theirs), &theirsLength) != 0)
+        return std::string("the connection's addresses cannot be read: ") + std::strerror(errno);
+    const std::optional<SocketAddress> client = socketAddress(ours), server = socketAddress(theirs);
+    if (!client || !server)
+        return "the connection is not TCP over IP";
+    std::optional<unsigned long> owner = acceptingSocketOwner("/proc/net/tcp", *server, *client);
+    if (!owner)
+        owner = acceptingSocketOwner("/proc/net/tcp6", *server, *client);
+    if (!owner)
+        return "the socket that accepted the connection is not in the kernel's tables (/proc/net/tcp): "
+               "nobody can be vouched for; nothing was sent";
+    if (!trustedUser(*owner))
+        return "the socket that accepted the connection belongs to user ID " + std::to_string(*owner) +
+               ", neither root nor this process's user; nothing was sent";
+    return "";
+}
+#endif
 
 std::string untrustedListenerReason(const Endpoint& endpoint)
 {

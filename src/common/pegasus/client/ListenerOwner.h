@@ -26,6 +26,16 @@ namespace ClientDetail {
 // socket made in between.
 std::string untrustedListenerReason(const Endpoint& endpoint);
 
+#ifndef _WIN32
+// The same question for one connection just made to a loopback listener:
+// the socket that accepted it (the kernel's row for it, seen from the
+// server's side, which carries its listener's user) must belong to root or
+// this process's user. Asked on every connect, so a listener that changed
+// hands after untrustedListenerReason looked, or before a reconnect, is
+// refused before a byte is sent. Returns "" when trusted, else why not.
+std::string untrustedTcpPeerReason(int socketFd);
+#endif
+
 }  // namespace ClientDetail
 }  // namespace Pegasus
 

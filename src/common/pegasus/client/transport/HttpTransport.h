@@ -33,6 +33,9 @@ struct Endpoint
     // A local domain socket to use instead of host and port (never TLS).
     std::string unixSocket;
     TlsSettings tls;
+    // Chosen by the client rather than named by the user: every connection
+    // is used only if the socket that accepted it is root's or our user's.
+    bool requireTrustedListener = false;
 
     // "host:port", or the socket's path, the form used in every message
     // about this endpoint.

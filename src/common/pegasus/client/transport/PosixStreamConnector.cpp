@@ -1,5 +1,7 @@
 // Connections on Linux: POSIX sockets, OpenSSL for TLS.
 
+#include "../ClientErrors.h"
+#include "../ListenerOwner.h"
 #include "DomainSocketPeer.h"
 #include "OpenSslStream.h"
 #include "SocketStream.h"
@@ -30,6 +32,12 @@ public:
         }
         TcpConnection connection = connectTcp(_endpoint.host, _endpoint.port, timeout);
         ++opened;
+        if (_endpoint.requireTrustedListener)
+        {
+            const std::string untrusted = untrustedTcpPeerReason(connection.socket.get());
+            if (!untrusted.empty())
+                throwCannotConnect(_endpoint.describe(), untrusted);
+        }
         auto plain = std::make_unique<SocketStream>(std::move(connection.socket));
         if (!_endpoint.tls.enabled)
             return plain;
