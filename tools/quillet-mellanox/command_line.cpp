@@ -31,7 +31,7 @@ const char kExitCodes[] =
     "  6    diag run: no diagnostic matches the name (see diag list)\n"
     "  64   bad command line or hosts file\n"
     "  65   a password file holds no password\n"
-    "  66   a password or hosts file cannot be read\n"
+    "  66   a password, hosts or CA file cannot be read or is refused\n"
     "  69   the simulator cannot be started\n"
     "  70   unexpected failure inside the tool\n"
     "  73   an --out file or directory cannot be written\n"
