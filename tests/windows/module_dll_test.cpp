@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -104,6 +105,55 @@ TEST(WindowsModuleDllTest, OutOfBandSoftwareIdentitiesAreFilteredWithoutDuplicat
     for (size_t i = 0; i < versions.size(); ++i) {
         for (size_t j = i + 1; j < versions.size(); ++j) {
             EXPECT_NE(versions[i], versions[j]) << "duplicate identity";
+        }
+    }
+}
+
+// Counted by the server: an out-of-band object opens one connection (with
+// one TLS handshake over HTTPS) when it is made, and every request of every
+// operation goes over it. Simulators of this test's own, so that no other
+// test's connections are counted.
+TEST(WindowsModuleDllTest, OneConnectionAndOneHandshakePerOutOfBandObjectForEveryOperation)
+{
+    struct Operation {
+        const char* name;
+        int status;  // out-of-band, diagnostics and raw data answer 4 without a request
+        std::function<int(Mellanox&)> run;
+    };
+    const std::vector<Operation> operations{
+        {"GetStructuredInfo", 0, [](Mellanox& module) {
+             StructuredInfo_ info;
+             return module.GetStructuredInfo(info);
+         }},
+        {"GetSoftwareIdentities", 0, [](Mellanox& module) {
+             std::vector<Quillet::QLOptions::SoftwareIdentity_> identities;
+             return module.GetSoftwareIdentities(identities);
+         }},
+        {"GetDiagItems", 4, [](Mellanox& module) {
+             Strings names;
+             return module.GetDiagItems(names);
+         }},
+        {"RunDiagnostic", 4, [](Mellanox& module) {
+             Quillet::QuilletIHV::DiagnosticRecord_ record;
+             return module.RunDiagnostic("MLNX_PCIeLinkTest|0000:03:00.0", record);
+         }},
+        {"GetRawData", 4, [](Mellanox& module) {
+             std::vector<Quillet::QuilletIHV::RawData_> records;
+             return module.GetRawData(records, "");
+         }},
+    };
+    for (const char* name : {"counted-http", "counted-https"}) {
+        const SimulatorAddress simulator = RunningSimulator(name);
+        for (const Operation& operation : operations) {
+            SCOPED_TRACE(std::string(name) + " " + operation.name);
+            const std::string before = SimulatorStats(simulator);
+            {
+                Mellanox module(OutOfBand(simulator));
+                EXPECT_EQ(operation.status, operation.run(module));
+            }
+            const std::string after = SimulatorStats(simulator);
+            EXPECT_EQ(1, JsonNumber(after, "connections") - JsonNumber(before, "connections"));
+            EXPECT_EQ(simulator.https ? 1 : 0, JsonNumber(after, "tls_handshakes") - JsonNumber(before, "tls_handshakes"));
         }
     }
 }

@@ -22,5 +22,12 @@ std::string windowsErrorText(unsigned long code, const char* moduleName)
     return message;
 }
 
+std::string socketErrorText(int error)
+{
+    const std::string message = windowsErrorText(static_cast<unsigned long>(error));
+    const std::string code = "socket error " + std::to_string(error);
+    return message.empty() ? code : message + " (" + code + ")";
+}
+
 }  // namespace ClientDetail
 }  // namespace Pegasus

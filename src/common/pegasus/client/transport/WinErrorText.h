@@ -11,6 +11,9 @@ namespace ClientDetail {
 // first when given. Empty when no text is known.
 std::string windowsErrorText(unsigned long code, const char* moduleName = nullptr);
 
+// A Winsock error's text with its number: "... (socket error 10061)".
+std::string socketErrorText(int error);
+
 }  // namespace ClientDetail
 }  // namespace Pegasus
 
