@@ -109,18 +109,15 @@ TEST(WindowsModuleDllTest, OutOfBandSoftwareIdentitiesAreFilteredWithoutDuplicat
     }
 }
 
-// Counted by the server: an out-of-band object opens one connection (with
-// one TLS handshake over HTTPS) when it is made, and every request of every
-// operation goes over it. Simulators of this test's own, so that no other
-// test's connections are counted.
-TEST(WindowsModuleDllTest, OneConnectionAndOneHandshakePerOutOfBandObjectForEveryOperation)
+struct Operation {
+    const char* name;
+    int outOfBandStatus;  // diagnostics and raw data answer 4 out-of-band, without a request
+    std::function<int(Mellanox&)> run;
+};
+
+const std::vector<Operation>& FiveOperations()
 {
-    struct Operation {
-        const char* name;
-        int status;  // out-of-band, diagnostics and raw data answer 4 without a request
-        std::function<int(Mellanox&)> run;
-    };
-    const std::vector<Operation> operations{
+    static const std::vector<Operation> operations{
         {"GetStructuredInfo", 0, [](Mellanox& module) {
              StructuredInfo_ info;
              return module.GetStructuredInfo(info);
@@ -134,6 +131,9 @@ TEST(WindowsModuleDllTest, OneConnectionAndOneHandshakePerOutOfBandObjectForEver
              return module.GetDiagItems(names);
          }},
         {"RunDiagnostic", 4, [](Mellanox& module) {
+             // A run picks from the diagnostics the object listed.
+             Strings names;
+             module.GetDiagItems(names);
              Quillet::QuilletIHV::DiagnosticRecord_ record;
              return module.RunDiagnostic("MLNX_PCIeLinkTest|0000:03:00.0", record);
          }},
@@ -142,18 +142,41 @@ TEST(WindowsModuleDllTest, OneConnectionAndOneHandshakePerOutOfBandObjectForEver
              return module.GetRawData(records, "");
          }},
     };
+    return operations;
+}
+
+// What the server counted while `count` ran.
+struct Counted {
+    long connections = 0;
+    long handshakes = 0;
+};
+
+template <typename Run>
+Counted CountedBy(const SimulatorAddress& simulator, Run count)
+{
+    const std::string before = SimulatorStats(simulator);
+    count();
+    const std::string after = SimulatorStats(simulator);
+    return {JsonNumber(after, "connections") - JsonNumber(before, "connections"),
+            JsonNumber(after, "tls_handshakes") - JsonNumber(before, "tls_handshakes")};
+}
+
+// Counted by the server: an out-of-band object opens one connection (with
+// one TLS handshake over HTTPS) when it is made, and every request of every
+// operation goes over it. Simulators of this test's own, so that no other
+// test's connections are counted.
+TEST(WindowsModuleDllTest, OneConnectionAndOneHandshakePerOutOfBandObjectForEveryOperation)
+{
     for (const char* name : {"counted-http", "counted-https"}) {
         const SimulatorAddress simulator = RunningSimulator(name);
-        for (const Operation& operation : operations) {
+        for (const Operation& operation : FiveOperations()) {
             SCOPED_TRACE(std::string(name) + " " + operation.name);
-            const std::string before = SimulatorStats(simulator);
-            {
+            const Counted counted = CountedBy(simulator, [&] {
                 Mellanox module(OutOfBand(simulator));
-                EXPECT_EQ(operation.status, operation.run(module));
-            }
-            const std::string after = SimulatorStats(simulator);
-            EXPECT_EQ(1, JsonNumber(after, "connections") - JsonNumber(before, "connections"));
-            EXPECT_EQ(simulator.https ? 1 : 0, JsonNumber(after, "tls_handshakes") - JsonNumber(before, "tls_handshakes"));
+                EXPECT_EQ(operation.outOfBandStatus, operation.run(module));
+            });
+            EXPECT_EQ(1, counted.connections);
+            EXPECT_EQ(simulator.https ? 1 : 0, counted.handshakes);
         }
     }
 }
@@ -174,6 +197,26 @@ TEST_F(WindowsModuleDllInBandTest, EnablesTheProviderModuleForItsLifetime)
         EXPECT_EQ(JsonNumber(before, "starts") + 1, JsonNumber(SimulatorStats(m_simulator_), "starts"));
     }
     EXPECT_EQ(JsonNumber(before, "stops") + 1, JsonNumber(SimulatorStats(m_simulator_), "stops"));
+}
+
+// In-band the framework's CIM-server manager also reaches the server, on a
+// connection of its own for enabling the provider module (construction) and
+// one for disabling it (destruction); the module object itself opens one.
+TEST_F(WindowsModuleDllInBandTest, OneConnectionPerObjectForEveryOperation)
+{
+    for (const Operation& operation : FiveOperations()) {
+        SCOPED_TRACE(operation.name);
+        const long before = JsonNumber(SimulatorStats(m_simulator_), "connections");
+        long afterOperation = 0;
+        {
+            Mellanox module;
+            EXPECT_EQ(0, operation.run(module));
+            afterOperation = JsonNumber(SimulatorStats(m_simulator_), "connections");
+        }
+        EXPECT_EQ(before + 2, afterOperation) << "the module's and the manager's enabling one";
+        EXPECT_EQ(before + 3, JsonNumber(SimulatorStats(m_simulator_), "connections"))
+            << "and the manager's disabling one";
+    }
 }
 
 TEST_F(WindowsModuleDllInBandTest, ListsAndRunsDiagnostics)
