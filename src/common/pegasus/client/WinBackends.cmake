@@ -27,20 +27,26 @@ add_library(pegasus_xmllite INTERFACE)
 target_link_libraries(pegasus_xmllite INTERFACE ${pegasus_xmllite_import})
 add_dependencies(pegasus_xmllite pegasus_xmllite_import)
 
-# Boost's headers (header-only use, nothing to link) from the build machine's
-# Debian package. The Windows compilers see a folder that holds only a link
-# to boost/, never the rest of the host's /usr/include.
-set(QUILLET_BOOST_INCLUDE_DIR /usr/include CACHE PATH "Folder holding Boost's headers (boost/), 1.74 or later")
-if(NOT EXISTS ${QUILLET_BOOST_INCLUDE_DIR}/boost/beast/http.hpp)
-  message(FATAL_ERROR "No Boost.Beast in QUILLET_BOOST_INCLUDE_DIR=${QUILLET_BOOST_INCLUDE_DIR}: install libboost-dev")
-endif()
-set(pegasus_boost_folder ${CMAKE_BINARY_DIR}/boost-headers)
-if(NOT EXISTS ${pegasus_boost_folder}/boost)
-  file(MAKE_DIRECTORY ${pegasus_boost_folder})
-  file(CREATE_LINK ${QUILLET_BOOST_INCLUDE_DIR}/boost ${pegasus_boost_folder}/boost SYMBOLIC)
-endif()
+# Boost's headers, header-only: nothing of Boost is linked.
 add_library(pegasus_boost_headers INTERFACE)
-target_include_directories(pegasus_boost_headers SYSTEM INTERFACE ${pegasus_boost_folder})
+if(CMAKE_CROSSCOMPILING)
+  # The build machine's Debian package. The Windows compilers see a folder
+  # that holds only a link to boost/, never the rest of the host's /usr/include.
+  set(QUILLET_BOOST_INCLUDE_DIR /usr/include CACHE PATH "Folder holding Boost's headers (boost/), 1.74 or later")
+  if(NOT EXISTS ${QUILLET_BOOST_INCLUDE_DIR}/boost/beast/http.hpp)
+    message(FATAL_ERROR "No Boost.Beast in QUILLET_BOOST_INCLUDE_DIR=${QUILLET_BOOST_INCLUDE_DIR}: install libboost-dev")
+  endif()
+  set(pegasus_boost_folder ${CMAKE_BINARY_DIR}/boost-headers)
+  if(NOT EXISTS ${pegasus_boost_folder}/boost)
+    file(MAKE_DIRECTORY ${pegasus_boost_folder})
+    file(CREATE_LINK ${QUILLET_BOOST_INCLUDE_DIR}/boost ${pegasus_boost_folder}/boost SYMBOLIC)
+  endif()
+  target_include_directories(pegasus_boost_headers SYSTEM INTERFACE ${pegasus_boost_folder})
+else()
+  # On Windows itself: wherever CMake finds them (Boost_ROOT, vcpkg, ...).
+  find_package(Boost 1.74 REQUIRED)
+  target_link_libraries(pegasus_boost_headers INTERFACE Boost::headers)
+endif()
 # Windows 10's API level, which Boost.Asio's headers (under Beast) ask for;
 # no automatic linking of Boost libraries.
 target_compile_definitions(pegasus_boost_headers INTERFACE _WIN32_WINNT=0x0A00 BOOST_ALL_NO_LIB)
