@@ -22,7 +22,7 @@ fi
 
 imports=$(printf '%s\n' "$dump" | sed -n 's/^[[:space:]]*DLL Name: //p' | tr 'A-Z' 'a-z')
 unexpected=$(printf '%s\n' "$imports" |
-  grep -v -x -e kernel32.dll -e msvcrt.dll -e ws2_32.dll -e winhttp.dll -e xmllite.dll -e crypt32.dll \
+  grep -v -x -e kernel32.dll -e msvcrt.dll -e ws2_32.dll -e xmllite.dll -e crypt32.dll \
     -e secur32.dll -e advapi32.dll -e iphlpapi.dll \
     -e quillet_log.dll -e quillet_cimom.dll || true)
 if [ -n "$unexpected" ]; then

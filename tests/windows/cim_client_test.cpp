@@ -1,5 +1,6 @@
-// Our CIM client on Windows (WinHTTP, XmlLite) against the simulated CIM
-// server running on Linux beside Wine: values, errors and connections.
+// Our CIM client on Windows (Winsock, Schannel, XmlLite) against the
+// simulated CIM server running on Linux beside Wine: values, errors and
+// connections.
 #include <gtest/gtest.h>
 
 #include <Pegasus/Client/CIMClient.h>
@@ -13,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "CIMClientInspector.h"
 #include "simulator_access.h"
 
 namespace {
@@ -22,6 +24,7 @@ using QuilletWindowsTests::ControlSimulator;
 using QuilletWindowsTests::JsonNumber;
 using QuilletWindowsTests::RunningSimulator;
 using QuilletWindowsTests::SimulatorAddress;
+using QuilletWindowsTests::SimulatorStateFile;
 using QuilletWindowsTests::SimulatorStats;
 
 const CIMNamespaceName kNamespace("root/cimv2");
@@ -92,7 +95,6 @@ Boolean AcceptVerified(SSLCertificateInfo&)
 
 TEST(WindowsCimClientTest, TrustStoreDecidesWhetherTheServerIsTrusted)
 {
-    using QuilletWindowsTests::SimulatorStateFile;
     const SimulatorAddress simulator = RunningSimulator("https-other");
     {
         CIMClient client;
@@ -130,7 +132,6 @@ TEST(WindowsCimClientTest, TrustStoreDecidesWhetherTheServerIsTrusted)
 // and 127.0.0.1, not 127.1 (the same address, spelt as a name).
 TEST(WindowsCimClientTest, ProcessTrustStoreChecksChainAndHostNameOfAnEmptySslContext)
 {
-    using QuilletWindowsTests::SimulatorStateFile;
     struct TrustStoreVariable {
         explicit TrustStoreVariable(const std::string& file) { _putenv_s("QUILLET_CIMSERVER_TRUST_STORE", file.c_str()); }
         ~TrustStoreVariable() { _putenv_s("QUILLET_CIMSERVER_TRUST_STORE", ""); }
@@ -230,8 +231,7 @@ TEST_F(WindowsCimClientFaultTest, RequestsShareOneConnection)
 
 TEST_F(WindowsCimClientFaultTest, CimErrorReachesTheCallerWithItsCode)
 {
-    // A CIM error sent in HTTP trailers would be lost on Windows: the
-    // request must make the server put it in the body.
+    // The request accepts trailers: the server's CIMStatusCode arrives in one.
     ControlSimulator(m_simulator_,
                      R"({"fail_class": {"class": "MLNX_IBPort", "code": 5, "description": "no such class"}})");
     CIMClient client;
@@ -245,12 +245,14 @@ TEST_F(WindowsCimClientFaultTest, CimErrorReachesTheCallerWithItsCode)
     EXPECT_EQ(4u, client.enumerateInstances(kNamespace, "MLNX_PCIDevice").size()) << "connection still usable";
 }
 
-TEST_F(WindowsCimClientFaultTest, TimeoutBoundsASlowAnswer)
+// A slow answer ends the request at the time-out; the next request of the
+// same client goes on a new connection and succeeds.
+void ExpectTimeoutThenRecovery(const SimulatorAddress& simulator)
 {
-    ControlSimulator(m_simulator_, R"({"delay_ms": 3000, "times": 1})");
+    ControlSimulator(simulator, R"({"delay_ms": 3000, "times": 1})");
     CIMClient client;
     client.setTimeout(500);
-    Connect(client, m_simulator_);
+    Connect(client, simulator);
     try {
         client.enumerateInstances(kNamespace, "MLNX_PCIDevice");
         FAIL() << "no time-out";
@@ -259,6 +261,30 @@ TEST_F(WindowsCimClientFaultTest, TimeoutBoundsASlowAnswer)
     } catch (const Exception& error) {
         FAIL() << "not a time-out: " << Text(error.getMessage());
     }
+    client.setTimeout(20000);
+    EXPECT_EQ(4u, client.enumerateInstances(kNamespace, "MLNX_PCIDevice").size());
+}
+
+TEST_F(WindowsCimClientFaultTest, TimeoutBoundsASlowAnswer)
+{
+    ExpectTimeoutThenRecovery(m_simulator_);
+}
+
+TEST_F(WindowsCimClientFaultTest, ResponsePastTheSizeLimitIsRefusedAndTheNextRequestReconnects)
+{
+    CIMClient client;
+    Connect(client, m_simulator_);
+    CIMClientInspector::setResponseLimit(client, 4096);
+    ControlSimulator(m_simulator_, R"({"response_bytes": 65536, "times": 1})");
+    try {
+        client.enumerateInstances(kNamespace, "MLNX_PCIDevice");
+        FAIL() << "a response past the limit was accepted";
+    } catch (const CIMClientResponseTooLargeException& error) {
+        EXPECT_NE(std::string::npos, Text(error.getMessage()).find("limit of 4096 bytes")) << Text(error.getMessage());
+    }
+    CIMClientInspector::setResponseLimit(client, 1 << 20);
+    EXPECT_EQ(kPciFunctions, DeviceIds(client.enumerateInstances(kNamespace, "MLNX_PCIDevice")));
+    EXPECT_EQ(2u, CIMClientInspector::stats(client).connectionsOpened);
 }
 
 TEST_F(WindowsCimClientFaultTest, BrokenAnswersRaiseTheirOwnKinds)
@@ -290,6 +316,68 @@ TEST_F(WindowsCimClientFaultTest, LargeAnswerArrivesWhole)
     CIMClient client;
     Connect(client, m_simulator_);
     EXPECT_EQ(kPciFunctions, DeviceIds(client.enumerateInstances(kNamespace, "MLNX_PCIDevice")));
+}
+
+// The same over TLS, with the server's certificate verified: the "faults-https"
+// simulator, changed by these tests alone.
+class WindowsCimClientTlsFaultTest : public testing::Test {
+protected:
+    void SetUp() override { ControlSimulator(m_simulator_, R"({"clear": true})"); }
+    void TearDown() override { ControlSimulator(m_simulator_, R"({"clear": true})"); }
+
+    void ConnectVerified(CIMClient& client)
+    {
+        client.connect(m_simulator_.host.c_str(), m_simulator_.port,
+                       SSLContext(SimulatorStateFile("faults-https.pem").c_str(), nullptr, String()), "", "");
+    }
+
+    long Counted(const char* key) { return JsonNumber(SimulatorStats(m_simulator_), key); }
+
+    SimulatorAddress m_simulator_ = RunningSimulator("faults-https");
+};
+
+// connect() makes the one connection and its handshake; the requests use it
+// until the server closes it, and the request after that opens a new one.
+TEST_F(WindowsCimClientTlsFaultTest, OneConnectionAndHandshakeUntilTheServerClosesIt)
+{
+    const long connections = Counted("connections");
+    const long handshakes = Counted("tls_handshakes");
+    CIMClient client;
+    ConnectVerified(client);
+    EXPECT_EQ(connections + 1, Counted("connections"));
+    EXPECT_EQ(handshakes + 1, Counted("tls_handshakes"));
+    for (int round = 0; round < 3; ++round) {
+        EXPECT_EQ(4u, client.enumerateInstances(kNamespace, "MLNX_PCIDevice").size());
+    }
+    EXPECT_EQ(connections + 1, Counted("connections"));
+    EXPECT_EQ(handshakes + 1, Counted("tls_handshakes"));
+
+    ControlSimulator(m_simulator_, R"({"close_mid_response": true, "times": 1})");
+    EXPECT_THROW(client.enumerateInstances(kNamespace, "MLNX_PCIDevice"), CIMClientMalformedHTTPException);
+    EXPECT_EQ(kPciFunctions, DeviceIds(client.enumerateInstances(kNamespace, "MLNX_PCIDevice")));
+    EXPECT_EQ(connections + 2, Counted("connections"));
+    EXPECT_EQ(handshakes + 2, Counted("tls_handshakes"));
+    EXPECT_EQ(2u, CIMClientInspector::stats(client).connectionsOpened);
+
+    client.disconnect();
+    EXPECT_THROW(client.enumerateInstances(kNamespace, "MLNX_PCIDevice"), Exception);
+}
+
+TEST_F(WindowsCimClientTlsFaultTest, TimeoutBoundsASlowAnswer)
+{
+    ExpectTimeoutThenRecovery(m_simulator_);
+}
+
+TEST_F(WindowsCimClientTlsFaultTest, LargeAnswerArrivesWholeAndTheLimitHolds)
+{
+    ControlSimulator(m_simulator_, R"({"response_bytes": 8388608, "times": 1})");
+    CIMClient client;
+    ConnectVerified(client);
+    EXPECT_EQ(kPciFunctions, DeviceIds(client.enumerateInstances(kNamespace, "MLNX_PCIDevice")));
+
+    CIMClientInspector::setResponseLimit(client, 4096);
+    ControlSimulator(m_simulator_, R"({"response_bytes": 65536, "times": 1})");
+    EXPECT_THROW(client.enumerateInstances(kNamespace, "MLNX_PCIDevice"), CIMClientResponseTooLargeException);
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -108,6 +109,78 @@ TEST(WindowsModuleDllTest, OutOfBandSoftwareIdentitiesAreFilteredWithoutDuplicat
     }
 }
 
+struct Operation {
+    const char* name;
+    int outOfBandStatus;  // diagnostics and raw data answer 4 out-of-band, without a request
+    std::function<int(Mellanox&)> run;
+};
+
+const std::vector<Operation>& FiveOperations()
+{
+    static const std::vector<Operation> operations{
+        {"GetStructuredInfo", 0, [](Mellanox& module) {
+             StructuredInfo_ info;
+             return module.GetStructuredInfo(info);
+         }},
+        {"GetSoftwareIdentities", 0, [](Mellanox& module) {
+             std::vector<Quillet::QLOptions::SoftwareIdentity_> identities;
+             return module.GetSoftwareIdentities(identities);
+         }},
+        {"GetDiagItems", 4, [](Mellanox& module) {
+             Strings names;
+             return module.GetDiagItems(names);
+         }},
+        {"RunDiagnostic", 4, [](Mellanox& module) {
+             // A run picks from the diagnostics the object listed.
+             Strings names;
+             module.GetDiagItems(names);
+             Quillet::QuilletIHV::DiagnosticRecord_ record;
+             return module.RunDiagnostic("MLNX_PCIeLinkTest|0000:03:00.0", record);
+         }},
+        {"GetRawData", 4, [](Mellanox& module) {
+             std::vector<Quillet::QuilletIHV::RawData_> records;
+             return module.GetRawData(records, "");
+         }},
+    };
+    return operations;
+}
+
+// What the server counted while `count` ran.
+struct Counted {
+    long connections = 0;
+    long handshakes = 0;
+};
+
+template <typename Run>
+Counted CountedBy(const SimulatorAddress& simulator, Run count)
+{
+    const std::string before = SimulatorStats(simulator);
+    count();
+    const std::string after = SimulatorStats(simulator);
+    return {JsonNumber(after, "connections") - JsonNumber(before, "connections"),
+            JsonNumber(after, "tls_handshakes") - JsonNumber(before, "tls_handshakes")};
+}
+
+// Counted by the server: an out-of-band object opens one connection (with
+// one TLS handshake over HTTPS) when it is made, and every request of every
+// operation goes over it. Simulators of this test's own, so that no other
+// test's connections are counted.
+TEST(WindowsModuleDllTest, OneConnectionAndOneHandshakePerOutOfBandObjectForEveryOperation)
+{
+    for (const char* name : {"counted-http", "counted-https"}) {
+        const SimulatorAddress simulator = RunningSimulator(name);
+        for (const Operation& operation : FiveOperations()) {
+            SCOPED_TRACE(std::string(name) + " " + operation.name);
+            const Counted counted = CountedBy(simulator, [&] {
+                Mellanox module(OutOfBand(simulator));
+                EXPECT_EQ(operation.outOfBandStatus, operation.run(module));
+            });
+            EXPECT_EQ(1, counted.connections);
+            EXPECT_EQ(simulator.https ? 1 : 0, counted.handshakes);
+        }
+    }
+}
+
 // In-band objects start and stop the provider module: they get a simulator
 // of their own, and CTest runs these tests one at a time.
 class WindowsModuleDllInBandTest : public testing::Test {
@@ -124,6 +197,26 @@ TEST_F(WindowsModuleDllInBandTest, EnablesTheProviderModuleForItsLifetime)
         EXPECT_EQ(JsonNumber(before, "starts") + 1, JsonNumber(SimulatorStats(m_simulator_), "starts"));
     }
     EXPECT_EQ(JsonNumber(before, "stops") + 1, JsonNumber(SimulatorStats(m_simulator_), "stops"));
+}
+
+// In-band the framework's CIM-server manager also reaches the server, on a
+// connection of its own for enabling the provider module (construction) and
+// one for disabling it (destruction); the module object itself opens one.
+TEST_F(WindowsModuleDllInBandTest, OneConnectionPerObjectForEveryOperation)
+{
+    for (const Operation& operation : FiveOperations()) {
+        SCOPED_TRACE(operation.name);
+        const long before = JsonNumber(SimulatorStats(m_simulator_), "connections");
+        long afterOperation = 0;
+        {
+            Mellanox module;
+            EXPECT_EQ(0, operation.run(module));
+            afterOperation = JsonNumber(SimulatorStats(m_simulator_), "connections");
+        }
+        EXPECT_EQ(before + 2, afterOperation) << "the module's and the manager's enabling one";
+        EXPECT_EQ(before + 3, JsonNumber(SimulatorStats(m_simulator_), "connections"))
+            << "and the manager's disabling one";
+    }
 }
 
 TEST_F(WindowsModuleDllInBandTest, ListsAndRunsDiagnostics)

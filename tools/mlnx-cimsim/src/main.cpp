@@ -156,6 +156,9 @@ int run(const ServerOptions& options) {
     sigaddset(&signals, SIGTERM);
     sigaddset(&signals, SIGINT);
     pthread_sigmask(SIG_BLOCK, &signals, nullptr);
+    // OpenSSL writes to its socket without MSG_NOSIGNAL: a client that goes
+    // away in the middle of a TLS response must not end the server.
+    ::signal(SIGPIPE, SIG_IGN);
     std::thread(exitOnSignal, domainSocket ? &*domainSocket : nullptr, state.localChallenges.get()).detach();
     if (domainSocket) {
         std::thread([&domainSocket, &state] { domainSocket->run(nullptr, state); }).detach();

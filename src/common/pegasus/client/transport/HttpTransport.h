@@ -82,8 +82,8 @@ public:
     virtual TransportStats stats() const = 0;
 };
 
-// The transport of this platform: on Linux one that owns its connection
-// (Boost.Beast over POSIX sockets and OpenSSL), on Windows WinHTTP.
+// The transport that owns its connection: Boost.Beast over POSIX sockets and
+// OpenSSL on Linux, over Winsock and Schannel on Windows.
 std::unique_ptr<HttpTransport> createHttpTransport();
 
 }  // namespace ClientDetail

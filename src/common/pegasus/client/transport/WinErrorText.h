@@ -7,9 +7,11 @@ namespace Pegasus {
 namespace ClientDetail {
 
 // The system's text for a Windows error code, without its closing period and
-// line end; the messages of `moduleName` (e.g. "winhttp.dll") are searched
-// first when given. Empty when no text is known.
-std::string windowsErrorText(unsigned long code, const char* moduleName = nullptr);
+// line end. Empty when no text is known.
+std::string windowsErrorText(unsigned long code);
+
+// A Winsock error's text with its number: "... (socket error 10061)".
+std::string socketErrorText(int error);
 
 }  // namespace ClientDetail
 }  // namespace Pegasus

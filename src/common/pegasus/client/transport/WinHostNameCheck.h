@@ -17,7 +17,7 @@ namespace ClientDetail {
 // Empty when the certificate's subject alternative names include `host`: a
 // DNS name (a leading "*." standing for one label), or, when `host` is an
 // IPv4 or IPv6 literal, its IP address; otherwise what is wrong. Done here
-// rather than by WinHTTP so that Windows and Wine decide alike.
+// rather than by Schannel so that Windows and Wine decide alike.
 std::string hostNameProblem(PCCERT_CONTEXT certificate, const std::string& host);
 
 }  // namespace ClientDetail

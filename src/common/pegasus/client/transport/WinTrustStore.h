@@ -11,8 +11,8 @@ namespace Pegasus {
 namespace ClientDetail {
 
 // The certificate authorities of a trust store given as a PEM file, or as a
-// folder of PEM files, as OpenSSL takes them; WinHTTP itself only knows the
-// system's stores.
+// folder of PEM files, as OpenSSL takes them; Schannel itself only knows
+// the system's stores.
 class WinTrustStore
 {
 public:

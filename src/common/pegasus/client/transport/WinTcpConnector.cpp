@@ -1,20 +1,18 @@
-#include "WinTcpProbe.h"
+#include "WinTcpConnector.h"
 #include "WinErrorText.h"
-#include "WinTlsHandshake.h"
 
 #include "../ClientErrors.h"
 
-#include <winsock2.h>
 #include <ws2tcpip.h>
 
 #include <windows.h>
+
+#include <utility>
 
 namespace Pegasus {
 namespace ClientDetail {
 
 namespace {
-
-using Clock = std::chrono::steady_clock;
 
 // Winsock needs one start-up per process; a function-local static does it once.
 void ensureWinsockStarted()
@@ -36,33 +34,9 @@ struct AddressList
     }
 };
 
-class ScopedSocket
-{
-public:
-    explicit ScopedSocket(SOCKET socket) : _socket(socket) {}
-    ~ScopedSocket()
-    {
-        if (_socket != INVALID_SOCKET)
-            closesocket(_socket);
-    }
-    ScopedSocket(const ScopedSocket&) = delete;
-    ScopedSocket& operator=(const ScopedSocket&) = delete;
-    SOCKET get() const { return _socket; }
-
-private:
-    SOCKET _socket;
-};
-
-std::string socketErrorText(int error)
-{
-    const std::string message = windowsErrorText(static_cast<unsigned long>(error));
-    const std::string code = "socket error " + std::to_string(error);
-    return message.empty() ? code : message + " (" + code + ")";
-}
-
 // Non-blocking connect bounded by the deadline; returns 0, a Winsock error,
 // or WSAETIMEDOUT when the deadline passed.
-int connectOne(SOCKET socket, const addrinfo& address, Clock::time_point deadline)
+int connectOne(SOCKET socket, const addrinfo& address, Deadline deadline)
 {
     u_long nonBlocking = 1;
     ioctlsocket(socket, FIONBIO, &nonBlocking);
@@ -71,8 +45,7 @@ int connectOne(SOCKET socket, const addrinfo& address, Clock::time_point deadlin
     const int started = WSAGetLastError();
     if (started != WSAEWOULDBLOCK)
         return started;
-    const auto left =
-        std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+    const long long left = millisecondsLeft(deadline);
     if (left <= 0)
         return WSAETIMEDOUT;
     fd_set writable;
@@ -95,8 +68,29 @@ int connectOne(SOCKET socket, const addrinfo& address, Clock::time_point deadlin
 
 }  // namespace
 
-void probeEndpoint(const Endpoint& endpoint, const WinTrustStore* trustStore,
-                   std::chrono::milliseconds timeout)
+WinUniqueSocket& WinUniqueSocket::operator=(WinUniqueSocket&& other) noexcept
+{
+    if (this != &other)
+    {
+        if (_socket != INVALID_SOCKET)
+            closesocket(_socket);
+        _socket = other.release();
+    }
+    return *this;
+}
+
+WinUniqueSocket::~WinUniqueSocket()
+{
+    if (_socket != INVALID_SOCKET)
+        closesocket(_socket);
+}
+
+SOCKET WinUniqueSocket::release()
+{
+    return std::exchange(_socket, INVALID_SOCKET);
+}
+
+WinUniqueSocket connectWinTcp(const Endpoint& endpoint, Deadline deadline)
 {
     const std::string& host = endpoint.host;
     const std::uint32_t port = endpoint.port;
@@ -116,11 +110,11 @@ void probeEndpoint(const Endpoint& endpoint, const WinTrustStore* trustStore,
     if (resolved != 0)
         throwCannotConnect(where, "cannot resolve the host: " + socketErrorText(resolved));
 
-    const Clock::time_point deadline = Clock::now() + timeout;
+    const long long timeoutMs = millisecondsLeft(deadline);
     int lastError = 0;
     for (addrinfo* address = addresses.head; address; address = address->ai_next)
     {
-        ScopedSocket socket(::socket(address->ai_family, address->ai_socktype, address->ai_protocol));
+        WinUniqueSocket socket(::socket(address->ai_family, address->ai_socktype, address->ai_protocol));
         if (socket.get() == INVALID_SOCKET)
         {
             lastError = WSAGetLastError();
@@ -128,18 +122,14 @@ void probeEndpoint(const Endpoint& endpoint, const WinTrustStore* trustStore,
         }
         lastError = connectOne(socket.get(), *address, deadline);
         if (lastError == 0)
-        {
-            if (endpoint.tls.enabled)
-                handshakeTls(socket.get(), where, host, endpoint.tls, trustStore, deadline);
-            return;
-        }
+            return socket;
         if (lastError == WSAETIMEDOUT)
             break;
     }
     if (lastError == WSAETIMEDOUT)
     {
         throwCannotConnect(where, "no answer to the connection request within " +
-                                      std::to_string(timeout.count()) + " ms");
+                                      std::to_string(timeoutMs) + " ms");
     }
     throwCannotConnect(where, socketErrorText(lastError));
 }
