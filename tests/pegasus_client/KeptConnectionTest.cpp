@@ -11,6 +11,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <iterator>
+#include <string>
+
 using namespace Pegasus;
 
 namespace {
@@ -102,6 +106,38 @@ TEST(ResponseFraming, InterimContinueIsSkipped)
     CIMClient client;
     client.connect("127.0.0.1", server.port(), "", "");
     EXPECT_EQ(client.enumerateInstances(kNamespace, "MLNX_PCIDevice").size(), 0u);
+}
+
+// The body grows chunk by chunk, across reads of the stream: every byte is
+// kept in order, whatever the sizes of the chunks and of the reads.
+TEST(ResponseFraming, ChunksOfEverySizeAddUpToTheWholeBody)
+{
+    std::string note;
+    for (int i = 0; note.size() < 300 * 1024; ++i)
+        note += "line " + std::to_string(i) + ";";
+    const std::string body = getInstanceBody(
+        "<PROPERTY NAME=\"Note\"  TYPE=\"string\">\n<VALUE>" + note + "</VALUE>\n</PROPERTY>\n");
+    std::string response = "HTTP/1.1 200 OK\r\nContent-Type: application/xml; charset=utf-8\r\n"
+                           "CIMOperation: MethodResponse\r\nTransfer-Encoding: chunked\r\n"
+                           "Trailer: CIMStatusCode\r\n\r\n";
+    const std::size_t sizes[] = {1, 7, 4096, 65535, 65537, 200000};
+    for (std::size_t at = 0, next = 0; at < body.size(); at += sizes[next], next = (next + 1) % std::size(sizes))
+    {
+        const std::string chunk = body.substr(at, sizes[next]);
+        char size[24];
+        std::snprintf(size, sizeof size, "%zx\r\n", chunk.size());
+        response += size + chunk + "\r\n";
+    }
+    response += "0\r\nCIMStatusCode: 0\r\n\r\n";
+    ReplayServer server({ReplayServer::send(response)});
+    CIMClient client;
+    client.connect("127.0.0.1", server.port(), "", "");
+    const CIMInstance instance = client.getInstance(kNamespace, CIMObjectPath("QMT_Holder.InstanceID=\"h1\""));
+    const Uint32 at = instance.findProperty("Note");
+    ASSERT_NE(at, PEG_NOT_FOUND);
+    String text;
+    instance.getProperty(at).getValue().get(text);
+    EXPECT_EQ(std::string(text.getCString()), note);
 }
 
 // An error status with neither a length nor chunks would only end with the

@@ -7,8 +7,10 @@
 #include <boost/beast/http/serializer.hpp>
 #include <boost/beast/http/string_body.hpp>
 
+#include <cstdint>
 #include <iterator>
 #include <optional>
+#include <string>
 
 namespace Pegasus {
 namespace ClientDetail {
@@ -22,7 +24,66 @@ constexpr std::size_t kReadChunk = 64 * 1024;
 // Header fields, and separately the trailer fields, of one response.
 constexpr std::uint32_t kHeaderLimit = 64 * 1024;
 
-using ResponseParser = http::response_parser<http::string_body>;
+// Room in `body` for `bytes` more, which the parser has already checked
+// against what remains of the response limit.
+void reserveMore(std::string& body, std::uint64_t bytes, beast::error_code& error)
+{
+    if (bytes > body.max_size() - body.size())
+    {
+        error = http::error::buffer_overflow;
+        return;
+    }
+    body.reserve(body.size() + static_cast<std::size_t>(bytes));
+}
+
+// A string body that appends each piece as it arrives. Beast's string_body
+// zero-fills the string's new length before copying a piece into it, and a
+// chunked body, which announces no length up front, would also be copied at
+// every doubling of the string.
+struct AppendedStringBody
+{
+    using value_type = std::string;
+
+    static std::uint64_t size(const value_type& body) { return body.size(); }
+
+    class reader
+    {
+    public:
+        template <bool isRequest, class Fields>
+        reader(http::header<isRequest, Fields>&, value_type& body) : _body(body)
+        {
+        }
+
+        // The parser has refused a Content-Length beyond the response limit
+        // before this, so the whole announced body may be reserved.
+        void init(const boost::optional<std::uint64_t>& length, beast::error_code& error)
+        {
+            error = {};
+            if (length)
+                reserveMore(_body, *length, error);
+        }
+
+        template <class ConstBufferSequence>
+        std::size_t put(const ConstBufferSequence& buffers, beast::error_code& error)
+        {
+            error = {};
+            std::size_t taken = 0;
+            for (const auto buffer : beast::buffers_range_ref(buffers))
+            {
+                _body.append(static_cast<const char*>(buffer.data()), buffer.size());
+                taken += buffer.size();
+            }
+            return taken;
+        }
+
+        void finish(beast::error_code& error) { error = {}; }
+
+    private:
+        value_type& _body;
+    };
+};
+
+using ResponseParser = http::response_parser<AppendedStringBody>;
 
 // Feeds the parser from the stream until `done` holds.
 class ResponseReader
@@ -174,11 +235,17 @@ HttpResponseRead readHttpResponse(ByteStream& stream, std::size_t bodyLimit, Dea
 {
     ResponseReader reader(stream, deadline);
     std::optional<ResponseParser> parser;
+    // A chunk's size is known before its data: the body makes room for it
+    // at once (the parser has refused a chunk beyond the response limit).
+    auto reserveChunk = [&parser](std::uint64_t size, beast::string_view, beast::error_code& error) {
+        reserveMore(parser->get().body(), size, error);
+    };
     for (;;)
     {
         parser.emplace();
         parser->header_limit(kHeaderLimit);
         parser->body_limit(bodyLimit);
+        parser->on_chunk_header(reserveChunk);
         reader.readUntil(*parser, [&] { return parser->is_header_done(); });
         const unsigned status = parser->get().result_int();
         if (status < 100 || status >= 200 || status == 101)
