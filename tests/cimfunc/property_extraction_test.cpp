@@ -1,6 +1,12 @@
 // Property extraction on instances and objects built in memory.
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <iterator>
+#include <string>
+#include <utility>
+#include <vector>
+
 #include <Pegasus/Common/CIMObject.h>
 #include <Pegasus/Common/CIMObjectPath.h>
 
@@ -252,3 +258,79 @@ TEST(Trim, RemovesTheWholeSetFromBothEnds)
 }
 
 }  // namespace
+
+namespace {
+
+// Level and text of every record a read writes, in order.
+std::vector<std::pair<unsigned int, std::string> > RecordsOf(const std::function<void()>& read)
+{
+    Quillet::LogCapture capture(4);
+    read();
+    std::vector<std::pair<unsigned int, std::string> > records;
+    for (const Quillet::LogRecord& record : capture.Records()) {
+        records.emplace_back(record.level, record.message);
+    }
+    return records;
+}
+
+// Every kind of value a reader meets: mapped, padded, not ASCII, blank,
+// cut short by a NUL, a Values list too short, and names in another case.
+Pegasus::CIMInstance MixedInstance()
+{
+    Pegasus::CIMInstance instance = MakeInstance();
+    instance.addProperty(MappedProperty("HealthState", 2, {"0", "1", "2"}, {"Unknown", "Other", "OK"}));
+    instance.addProperty(MappedProperty("EnabledState", 1, {"0", "1"}, {"Unknown"}));
+    instance.addProperty(StringProperty("VersionString", " \t20.35.1012\r\n"));
+    instance.addProperty(StringProperty("ElementName", "  Carte r\xc3\xa9seau \xe2\x80\x93 ConnectX\v"));
+    instance.addProperty(StringProperty("Caption", " \f\n "));
+    const Pegasus::Char16 cut[] = {'a', 'b', 0, ' ', 'c'};
+    instance.addProperty(Pegasus::CIMProperty(Pegasus::CIMName("InstanceID"), Pegasus::CIMValue(Pegasus::String(cut, 5))));
+    instance.addProperty(StringProperty("DEVICEID", "dev0"));
+    return instance;
+}
+
+const char* const kListedNames[] = {"VersionString", "HealthState", "Missing",    "ElementName", "deviceid",
+                                    "Caption",       "InstanceID",  "HealthState", "EnabledState"};
+
+}  // namespace
+
+// Names made once give the same map and the same records, in the same order,
+// as a map preset with every name and read by name.
+TEST(ListedPropertyExtraction, ReadsAndLogsAsAPresetMapDoes)
+{
+    const Pegasus::CIMInstance instance = MixedInstance();
+    const PropertyNameList names(kListedNames, std::size(kListedNames));
+    for (const bool raw : {false, true}) {
+        PropertyMap preset;
+        for (const char* name : kListedNames) {
+            preset[name] = "";
+        }
+        PropertyMap listed = {{"Stale", "left over"}};
+        const auto presetRecords = RecordsOf([&] {
+            if (raw) {
+                CimFunc::GetProperties(Pegasus::CIMObject(instance), true, preset);
+            } else {
+                CimFunc::GetProperties(instance, preset);
+            }
+        });
+        const auto listedRecords = RecordsOf([&] {
+            if (raw) {
+                CimFunc::GetListedRawProperties(Pegasus::CIMObject(instance), names, listed);
+            } else {
+                CimFunc::GetListedProperties(instance, names, listed);
+            }
+        });
+        EXPECT_EQ(listed, preset) << "raw " << raw;
+        EXPECT_EQ(listedRecords, presetRecords) << "raw " << raw;
+    }
+    Quillet::LogCapture capture(1);
+    PropertyMap listed;
+    CimFunc::GetListedProperties(instance, names, listed);
+    EXPECT_EQ(CountStartingWith(capture, 1, kInstanceFailure), 1u);
+    EXPECT_EQ(listed["ElementName"], "Carte r\xc3\xa9seau \xe2\x80\x93 ConnectX");
+    EXPECT_EQ(listed["VersionString"], "20.35.1012");
+    EXPECT_EQ(listed["InstanceID"], "ab");
+    EXPECT_EQ(listed["Caption"], "");
+    EXPECT_EQ(listed["deviceid"], "dev0");
+    EXPECT_EQ(listed["HealthState"], "OK");
+}

@@ -20,6 +20,21 @@
 // CIM property name -> display text (UTF-8), ordered by name.
 typedef std::map<std::string, std::string> PropertyMap;
 
+// The property names a reader takes from every instance of a class, each with
+// its CIM name made once. The names must be legal CIM names.
+class PropertyNameList {
+public:
+    PropertyNameList(const char* const* names, size_t count);
+
+    size_t Size() const { return m_names_.size(); }
+    const std::string& Name(size_t index) const { return m_names_[index].first; }
+    const Pegasus::CIMName& CimName(size_t index) const { return m_names_[index].second; }
+
+private:
+    // In the order of a PropertyMap's keys, without repeats.
+    std::vector<std::pair<std::string, Pegasus::CIMName> > m_names_;
+};
+
 // One discovered diagnostic: a service and the element it can test.
 struct DiagnosticItem {
     std::string serviceProvidedPath;
@@ -56,6 +71,12 @@ public:
     static void GetProperties(const Pegasus::CIMInstance& instance, PropertyMap& properties);
     static void GetProperties(const Pegasus::CIMObject& object, PropertyMap& properties);
     static void GetProperties(const Pegasus::CIMObject& object, bool rawData, PropertyMap& properties);
+    // As GetProperties(instance) and GetProperties(object, true) on a map that
+    // holds exactly the listed names, each preset to empty text.
+    static void GetListedProperties(const Pegasus::CIMInstance& instance, const PropertyNameList& names,
+                                    PropertyMap& properties);
+    static void GetListedRawProperties(const Pegasus::CIMObject& object, const PropertyNameList& names,
+                                       PropertyMap& properties);
     static std::string GetPropertyValue(const Pegasus::CIMConstProperty& property);
     static std::string Trim(std::string text);
     static Pegasus::String GetKeyValue(const Pegasus::Array<Pegasus::CIMKeyBinding>& keyBindings,

@@ -17,6 +17,13 @@ const char* const PciDevicePropertyNames[22] = {
 
 namespace {
 const size_t kPropertiesReadFromInstance = 21;
+
+// The names read from every instance, with their CIM names made once.
+const PropertyNameList& ReadNames()
+{
+    static const PropertyNameList names(PciDevicePropertyNames, kPropertiesReadFromInstance);
+    return names;
+}
 }
 
 MellanoxCimPcidevice::MellanoxCimPcidevice()
@@ -33,8 +40,7 @@ void MellanoxCimPcidevice::GetData(const Pegasus::CIMInstance& instance)
 {
     OPN_LOG(4) << "Calling MellanoxCimPcidevice::GetData with adapter"
                << (const char*)instance.getPath().toString().getCString();
-    PresetPropertyNames(m_properties_, PciDevicePropertyNames, kPropertiesReadFromInstance);
-    CimFunc::GetProperties(instance, m_properties_);
+    CimFunc::GetListedProperties(instance, ReadNames(), m_properties_);
 
     // The provider names InfiniBand functions with "IB" and Ethernet ones with "EN".
     const std::string name = m_properties_["Name"];

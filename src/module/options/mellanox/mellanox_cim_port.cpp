@@ -19,6 +19,15 @@ const char* const PortPropertyNames[27] = {
     "Speed",            "StatusDescriptions",            "SystemCreationClassName",
     "SystemName",       "ActiveMaximumTransmissionUnit", "SupportedMaximumTransmissionUnit"};
 
+namespace {
+// The names read from every instance, with their CIM names made once.
+const PropertyNameList& ReadNames()
+{
+    static const PropertyNameList names(PortPropertyNames, std::size(PortPropertyNames));
+    return names;
+}
+}  // namespace
+
 MellanoxCimPort::MellanoxCimPort()
 {
     OPN_LOG(4) << "Calling constructor of MellanoxCimPort";
@@ -33,9 +42,8 @@ void MellanoxCimPort::GetData(const Pegasus::CIMInstance& instance)
 {
     OPN_LOG(4) << "Calling MellanoxCimPort::GetData with port"
                << (const char*)instance.getPath().toString().getCString();
-    PresetPropertyNames(m_properties_, PortPropertyNames, std::size(PortPropertyNames));
     // Ports are enumerated with qualifiers, so coded values read as their display texts.
-    CimFunc::GetProperties(instance, m_properties_);
+    CimFunc::GetListedProperties(instance, ReadNames(), m_properties_);
 }
 
 std::string MellanoxCimPort::GetValue(const std::string& name) const

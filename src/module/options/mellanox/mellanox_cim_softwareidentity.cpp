@@ -17,6 +17,15 @@ const char* const SoftwareIdentityPropertyNames[20] = {
     "SoftwareStatus",    "SoftwareRole",          "IdentityInfoType", "IsPLDMUpdateSupported",
     "InstanceID",        "AssociatedAdapterSlot", "LastUpdateError",  "LastUpdateErrorString"};
 
+namespace {
+// The names read from every instance, with their CIM names made once.
+const PropertyNameList& ReadNames()
+{
+    static const PropertyNameList names(SoftwareIdentityPropertyNames, std::size(SoftwareIdentityPropertyNames));
+    return names;
+}
+}  // namespace
+
 MellanoxCimSoftwareIdentity::MellanoxCimSoftwareIdentity()
 {
     OPN_LOG(4) << "Calling constructor of MellanoxCimSoftwareIdentity";
@@ -31,9 +40,8 @@ void MellanoxCimSoftwareIdentity::GetData(const Pegasus::CIMInstance& instance)
 {
     OPN_LOG(4) << "Calling MellanoxCimSoftwareIdentity::GetData with port"
                << (const char*)instance.getPath().toString().getCString();
-    PresetPropertyNames(m_properties_, SoftwareIdentityPropertyNames, std::size(SoftwareIdentityPropertyNames));
     // Raw values: the classification rules work on the provider's own codes.
-    CimFunc::GetProperties(Pegasus::CIMObject(instance), true, m_properties_);
+    CimFunc::GetListedRawProperties(Pegasus::CIMObject(instance), ReadNames(), m_properties_);
 }
 
 std::string MellanoxCimSoftwareIdentity::GetValue(const std::string& name) const
