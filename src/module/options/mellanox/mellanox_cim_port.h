@@ -1,5 +1,6 @@
 #pragma once
 #include <string>
+#include <utility>
 
 #include "cimfunc.h"
 
@@ -23,6 +24,8 @@ public:
     // The text read for a property name; empty when the map lacks it.
     std::string GetValue(const std::string& name) const;
     const PropertyMap& GetProperties() const { return m_properties_; }
+    // Hands the map over and leaves this reader empty, for a caller done with it.
+    PropertyMap TakeProperties() { return std::move(m_properties_); }
 
 private:
     PropertyMap m_properties_;

@@ -1,5 +1,9 @@
 #include "mellanox_impl.h"
 
+#include <string>
+#include <utility>
+#include <vector>
+
 #include "cimfunc.h"
 #include "mellanox_cim_inventory.h"
 #include "mellanox_util.h"
@@ -85,91 +89,134 @@ void RemoveDuplicateIdentities(std::vector<Quillet::QLOptions::SoftwareIdentity_
     }
 }
 
-PCIDevice_ ToPciDevice(const MellanoxCimPcidevice& reader)
+// A text field of a framework record and the property it is read from; no
+// property feeds two fields, since each text is moved into its field.
+template <typename Record>
+struct RecordField {
+    std::string property;
+    std::string Record::*field;
+};
+
+// Moves each field's text out of `properties`; a field whose property the map
+// lacks stays empty.
+template <typename Record>
+void MoveFields(const std::vector<RecordField<Record> >& fields, PropertyMap& properties, Record& record)
+{
+    for (const RecordField<Record>& field : fields) {
+        const PropertyMap::iterator found = properties.find(field.property);
+        if (found != properties.end()) {
+            record.*field.field = std::move(found->second);
+        }
+    }
+}
+
+const std::vector<RecordField<PCIDevice_> >& PciDeviceFields()
+{
+    static const std::vector<RecordField<PCIDevice_> > fields = {
+        {"InstanceID", &PCIDevice_::instance_ID},
+        {"Caption", &PCIDevice_::caption},
+        {"Description", &PCIDevice_::description},
+        {"ElementName", &PCIDevice_::element_name},
+        {"Name", &PCIDevice_::name},
+        {"OperationalStatus", &PCIDevice_::operational_status},
+        {"StatusDescriptions", &PCIDevice_::status_descriptions},
+        {"HealthState", &PCIDevice_::health_state},
+        {"PrimaryStatus", &PCIDevice_::primary_status},
+        {"EnabledState", &PCIDevice_::enabled_state},
+        {"RequestedState", &PCIDevice_::requested_state},
+        {"SystemCreationClassName", &PCIDevice_::system_creation_class_name},
+        {"SystemName", &PCIDevice_::system_name},
+        {"CreationClassName", &PCIDevice_::creation_class_name},
+        {"DeviceID", &PCIDevice_::device_ID},
+        {"BusNumber", &PCIDevice_::bus_number},
+        {"DeviceNumber", &PCIDevice_::device_number},
+        {"FunctionNumber", &PCIDevice_::function_number},
+        {"PCIDeviceID", &PCIDevice_::PCI_device_ID},
+        {"VendorID", &PCIDevice_::vendor_ID},
+        {"RevisionID", &PCIDevice_::revision_ID}};
+    return fields;
+}
+
+const std::vector<RecordField<Port_> >& PortFields()
+{
+    static const std::vector<RecordField<Port_> > fields = {
+        {"DeviceID", &Port_::device_ID},
+        {"ElementName", &Port_::element_name},
+        {"AutoSense", &Port_::auto_sense},
+        {"Caption", &Port_::caption},
+        {"CreationClassName", &Port_::creation_class_name},
+        {"Description", &Port_::description},
+        {"EnabledState", &Port_::enabled_state},
+        {"EnabledDefault", &Port_::enabled_default},
+        {"FullDuplex", &Port_::full_duplex},
+        {"InstanceID", &Port_::instance_ID},
+        {"LIDMask", &Port_::LID_mask},
+        {"LinkTechnology", &Port_::link_technology},
+        {"LinkSpeedActive", &Port_::link_speed_active},
+        {"LinkWidthActive", &Port_::link_width_active},
+        {"MaxSpeed", &Port_::max_speed},
+        {"Name", &Port_::name},
+        {"NetworkAddresses", &Port_::network_addresses},
+        {"OperationalStatus", &Port_::operational_status},
+        {"PermanentAddress", &Port_::permanent_address},
+        {"PortNumber", &Port_::port_number},
+        {"PortType", &Port_::port_type},
+        {"Speed", &Port_::speed},
+        {"StatusDescriptions", &Port_::status_descriptions},
+        {"SystemCreationClassName", &Port_::system_creation_class_name},
+        {"SystemName", &Port_::system_name},
+        {"ActiveMaximumTransmissionUnit", &Port_::active_maximum_transmission_unit},
+        {"SupportedMaximumTransmissionUnit", &Port_::supported_maximum_transmission_unit}};
+    return fields;
+}
+
+// The structured inventory keeps every property the provider gave an identity.
+const std::vector<RecordField<Quillet::QLOptions::SoftwareIdentity_> >& InventoryIdentityFields()
+{
+    typedef Quillet::QLOptions::SoftwareIdentity_ Identity;
+    static const std::vector<RecordField<Identity> > fields = {
+        {"Description", &Identity::description},
+        {"ElementName", &Identity::element_name},
+        {"Manufacturer", &Identity::manufacturer},
+        {"Name", &Identity::name},
+        {"VersionString", &Identity::version_string},
+        {"Classifications", &Identity::classifications},
+        {"ClassificationDescriptions", &Identity::classification_descriptions},
+        {"IdentityInfoValue", &Identity::identity_info_value},
+        {"SubDeviceID", &Identity::sub_device_ID},
+        {"ReleaseDate", &Identity::release_date},
+        {"SoftwareStatus", &Identity::software_status},
+        {"SoftwareRole", &Identity::software_role},
+        {"IdentityInfoType", &Identity::identity_info_type}};
+    return fields;
+}
+
+PCIDevice_ ToPciDevice(PropertyMap properties)
 {
     PCIDevice_ device;
-    const std::string type = reader.GetValue("Type");
-    if (type == "en") {
+    const PropertyMap::const_iterator type = properties.find("Type");
+    if (type != properties.end() && type->second == "en") {
         device.type = kPciTypeEthernet;
-    } else if (type == "ib") {
+    } else if (type != properties.end() && type->second == "ib") {
         device.type = kPciTypeInfiniBand;
     } else {
         device.type = kPciTypeUnknown;
     }
-    device.instance_ID = reader.GetValue("InstanceID");
-    device.caption = reader.GetValue("Caption");
-    device.description = reader.GetValue("Description");
-    device.element_name = reader.GetValue("ElementName");
-    device.name = reader.GetValue("Name");
-    device.operational_status = reader.GetValue("OperationalStatus");
-    device.status_descriptions = reader.GetValue("StatusDescriptions");
-    device.health_state = reader.GetValue("HealthState");
-    device.primary_status = reader.GetValue("PrimaryStatus");
-    device.enabled_state = reader.GetValue("EnabledState");
-    device.requested_state = reader.GetValue("RequestedState");
-    device.system_creation_class_name = reader.GetValue("SystemCreationClassName");
-    device.system_name = reader.GetValue("SystemName");
-    device.creation_class_name = reader.GetValue("CreationClassName");
-    device.device_ID = reader.GetValue("DeviceID");
-    device.bus_number = reader.GetValue("BusNumber");
-    device.device_number = reader.GetValue("DeviceNumber");
-    device.function_number = reader.GetValue("FunctionNumber");
-    device.PCI_device_ID = reader.GetValue("PCIDeviceID");
-    device.vendor_ID = reader.GetValue("VendorID");
-    device.revision_ID = reader.GetValue("RevisionID");
+    MoveFields(PciDeviceFields(), properties, device);
     return device;
 }
 
-Port_ ToPort(const MellanoxCimPort& reader)
+Port_ ToPort(PropertyMap properties)
 {
     Port_ port;
-    port.device_ID = reader.GetValue("DeviceID");
-    port.element_name = reader.GetValue("ElementName");
-    port.auto_sense = reader.GetValue("AutoSense");
-    port.caption = reader.GetValue("Caption");
-    port.creation_class_name = reader.GetValue("CreationClassName");
-    port.description = reader.GetValue("Description");
-    port.enabled_state = reader.GetValue("EnabledState");
-    port.enabled_default = reader.GetValue("EnabledDefault");
-    port.full_duplex = reader.GetValue("FullDuplex");
-    port.instance_ID = reader.GetValue("InstanceID");
-    port.LID_mask = reader.GetValue("LIDMask");
-    port.link_technology = reader.GetValue("LinkTechnology");
-    port.link_speed_active = reader.GetValue("LinkSpeedActive");
-    port.link_width_active = reader.GetValue("LinkWidthActive");
-    port.max_speed = reader.GetValue("MaxSpeed");
-    port.name = reader.GetValue("Name");
-    port.network_addresses = reader.GetValue("NetworkAddresses");
-    port.operational_status = reader.GetValue("OperationalStatus");
-    port.permanent_address = reader.GetValue("PermanentAddress");
-    port.port_number = reader.GetValue("PortNumber");
-    port.port_type = reader.GetValue("PortType");
-    port.speed = reader.GetValue("Speed");
-    port.status_descriptions = reader.GetValue("StatusDescriptions");
-    port.system_creation_class_name = reader.GetValue("SystemCreationClassName");
-    port.system_name = reader.GetValue("SystemName");
-    port.active_maximum_transmission_unit = reader.GetValue("ActiveMaximumTransmissionUnit");
-    port.supported_maximum_transmission_unit = reader.GetValue("SupportedMaximumTransmissionUnit");
+    MoveFields(PortFields(), properties, port);
     return port;
 }
 
-// The structured inventory keeps every property the provider gave an identity.
-Quillet::QLOptions::SoftwareIdentity_ ToInventoryIdentity(const MellanoxCimSoftwareIdentity& reader)
+Quillet::QLOptions::SoftwareIdentity_ ToInventoryIdentity(PropertyMap properties)
 {
     Quillet::QLOptions::SoftwareIdentity_ identity;
-    identity.description = reader.GetValue("Description");
-    identity.element_name = reader.GetValue("ElementName");
-    identity.manufacturer = reader.GetValue("Manufacturer");
-    identity.name = reader.GetValue("Name");
-    identity.version_string = reader.GetValue("VersionString");
-    identity.classifications = reader.GetValue("Classifications");
-    identity.classification_descriptions = reader.GetValue("ClassificationDescriptions");
-    identity.identity_info_value = reader.GetValue("IdentityInfoValue");
-    identity.sub_device_ID = reader.GetValue("SubDeviceID");
-    identity.release_date = reader.GetValue("ReleaseDate");
-    identity.software_status = reader.GetValue("SoftwareStatus");
-    identity.software_role = reader.GetValue("SoftwareRole");
-    identity.identity_info_type = reader.GetValue("IdentityInfoType");
+    MoveFields(InventoryIdentityFields(), properties, identity);
     identity.software_ID = SoftwareIdFrom(identity.identity_info_value);
     identity.product_name = identity.element_name;
     ClassifyIdentity(identity);
@@ -249,17 +296,18 @@ int MellanoxImpl::GetStructuredInfo(Quillet::Mellanox::StructuredInfo_& info)
     const int portStatus = m_cim_->GetPortInfo(ports);
     const int identityStatus = m_cim_->GetSoftwareIdentityInfo(identities);
 
+    // The readers are done with once read: their texts move into the records.
     info.pci_devices.reserve(devices.size());
-    for (const MellanoxCimPcidevice& device : devices) {
-        info.pci_devices.push_back(ToPciDevice(device));
+    for (MellanoxCimPcidevice& device : devices) {
+        info.pci_devices.push_back(ToPciDevice(device.TakeProperties()));
     }
     info.ports.reserve(ports.size());
-    for (const MellanoxCimPort& port : ports) {
-        info.ports.push_back(ToPort(port));
+    for (MellanoxCimPort& port : ports) {
+        info.ports.push_back(ToPort(port.TakeProperties()));
     }
     info.software_identities.reserve(identities.size());
-    for (const MellanoxCimSoftwareIdentity& identity : identities) {
-        info.software_identities.push_back(ToInventoryIdentity(identity));
+    for (MellanoxCimSoftwareIdentity& identity : identities) {
+        info.software_identities.push_back(ToInventoryIdentity(identity.TakeProperties()));
     }
     return (deviceStatus == 0 && portStatus == 0 && identityStatus == 0) ? 0 : 1;
 }
