@@ -289,8 +289,11 @@ Pegasus::CIMInstance MixedInstance()
     return instance;
 }
 
-const char* const kListedNames[] = {"VersionString", "HealthState", "Missing",    "ElementName", "deviceid",
-                                    "Caption",       "InstanceID",  "HealthState", "EnabledState"};
+// Repeated, missing, and in another case than the instance's (alone or
+// beside the instance's own spelling).
+const char* const kListedNames[] = {"VersionString", "HealthState", "Missing",     "ElementName",
+                                    "deviceid",      "Caption",     "InstanceID",  "HealthState",
+                                    "EnabledState",  "ELEMENTNAME"};
 
 }  // namespace
 
@@ -332,5 +335,6 @@ TEST(ListedPropertyExtraction, ReadsAndLogsAsAPresetMapDoes)
     EXPECT_EQ(listed["InstanceID"], "ab");
     EXPECT_EQ(listed["Caption"], "");
     EXPECT_EQ(listed["deviceid"], "dev0");
+    EXPECT_EQ(listed["ELEMENTNAME"], listed["ElementName"]);
     EXPECT_EQ(listed["HealthState"], "OK");
 }

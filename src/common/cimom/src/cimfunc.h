@@ -30,9 +30,15 @@ public:
     const std::string& Name(size_t index) const { return m_names_[index].first; }
     const Pegasus::CIMName& CimName(size_t index) const { return m_names_[index].second; }
 
+    static const size_t kNotListed = static_cast<size_t>(-1);
+    // The index of the name spelt exactly as `name`, case included; kNotListed if none is.
+    size_t FindExactly(const Pegasus::String& name) const;
+
 private:
     // In the order of a PropertyMap's keys, without repeats.
     std::vector<std::pair<std::string, Pegasus::CIMName> > m_names_;
+    // Indexes into m_names_ by the length of the CIM name.
+    std::vector<std::vector<size_t> > m_by_length_;
 };
 
 // One discovered diagnostic: a service and the element it can test.

@@ -28,16 +28,15 @@ void LogHeading(const Pegasus::CIMObjectPath& path)
     OPN_LOG(4) << "Showing properties for " << ToUtf8(path.toString());
 }
 
-// Reads the property `name` into `text`, which keeps its old content when the
-// property is missing or a CIM error occurs; `key` is the name as the caller
+// Reads the property at `position` into `text`, which keeps its old content
+// when there is none or a CIM error occurs; `key` is the name as the caller
 // spelt it, for the log. Instances and objects differ in the calls they offer
 // and in the wording of the failure line.
 template <typename Element, typename ReadText>
 void ReadProperty(const Element& element, const char* failureText, const std::string& key,
-                  const Pegasus::CIMName& name, std::string& text, ReadText readText)
+                  Pegasus::Uint32 position, std::string& text, ReadText readText)
 {
     try {
-        const Pegasus::Uint32 position = element.findProperty(name);
         if (position == Pegasus::PEG_NOT_FOUND) {
             OPN_LOG(2) << "Property " << key << " is not found!";
             return;
@@ -56,14 +55,42 @@ template <typename Element, typename ReadText>
 void WalkProperties(const Element& element, const char* failureText, PropertyMap& properties, ReadText readText)
 {
     for (PropertyMap::iterator entry = properties.begin(); entry != properties.end(); ++entry) {
+        Pegasus::Uint32 position = Pegasus::PEG_NOT_FOUND;
         try {
-            const Pegasus::CIMName name(entry->first.c_str());
-            ReadProperty(element, failureText, entry->first, name, entry->second, readText);
+            position = element.findProperty(Pegasus::CIMName(entry->first.c_str()));
         } catch (const Pegasus::Exception& error) {
             // A key that is no legal CIM name.
             OPN_LOG(1) << failureText << ToUtf8(error.getMessage());
+            continue;
+        }
+        ReadProperty(element, failureText, entry->first, position, entry->second, readText);
+    }
+}
+
+// Where the property of each listed name sits in `element`, PEG_NOT_FOUND
+// where it has none, as findProperty tells. One pass over the element's
+// properties finds the names spelt exactly as listed, which is how servers
+// send them; only the others are searched for without regard to case. An
+// element holds no two properties whose names differ only in case, so the
+// exact match is the one findProperty would give.
+template <typename Element>
+std::vector<Pegasus::Uint32> FindListedProperties(const Element& element, const PropertyNameList& names)
+{
+    std::vector<Pegasus::Uint32> positions(names.Size(), Pegasus::PEG_NOT_FOUND);
+    const Pegasus::Uint32 count = element.getPropertyCount();
+    for (Pegasus::Uint32 position = 0; position < count; ++position) {
+        const Pegasus::CIMConstProperty property = element.getProperty(position);
+        const size_t index = names.FindExactly(property.getName().getString());
+        if (index != PropertyNameList::kNotListed && positions[index] == Pegasus::PEG_NOT_FOUND) {
+            positions[index] = position;
         }
     }
+    for (size_t i = 0; i < names.Size(); ++i) {
+        if (positions[i] == Pegasus::PEG_NOT_FOUND) {
+            positions[i] = element.findProperty(names.CimName(i));
+        }
+    }
+    return positions;
 }
 
 // As WalkProperties over a map preset with every listed name, each CIM name
@@ -73,10 +100,11 @@ void WalkListedProperties(const Element& element, const char* failureText, const
                           PropertyMap& properties, ReadText readText)
 {
     properties.clear();
+    const std::vector<Pegasus::Uint32> positions = FindListedProperties(element, names);
     for (size_t i = 0; i < names.Size(); ++i) {
         // The list is in the map's order: every name goes in at the end.
         std::string& text = properties.emplace_hint(properties.end(), names.Name(i), std::string())->second;
-        ReadProperty(element, failureText, names.Name(i), names.CimName(i), text, readText);
+        ReadProperty(element, failureText, names.Name(i), positions[i], text, readText);
     }
 }
 
@@ -151,7 +179,28 @@ PropertyNameList::PropertyNameList(const char* const* names, size_t count)
     for (std::string& key : keys) {
         const Pegasus::CIMName cimName(key.c_str());
         m_names_.emplace_back(std::move(key), cimName);
+        const Pegasus::Uint32 length = cimName.getString().size();
+        if (m_by_length_.size() <= length) {
+            m_by_length_.resize(length + 1);
+        }
+        m_by_length_[length].push_back(m_names_.size() - 1);
     }
+}
+
+size_t PropertyNameList::FindExactly(const Pegasus::String& name) const
+{
+    const Pegasus::Uint32 length = name.size();
+    if (length >= m_by_length_.size()) {
+        return kNotListed;
+    }
+    const Pegasus::Char16* units = name.getChar16Data();
+    for (const size_t index : m_by_length_[length]) {
+        const Pegasus::Char16* listed = m_names_[index].second.getString().getChar16Data();
+        if (std::equal(units, units + length, listed, listed + length)) {
+            return index;
+        }
+    }
+    return kNotListed;
 }
 
 void CimFunc::GetProperties(const Pegasus::CIMInstance& instance, PropertyMap& properties)
