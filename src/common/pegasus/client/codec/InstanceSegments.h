@@ -2,6 +2,7 @@
 #define Pegasus_Client_Codec_InstanceSegments_h
 
 #include <cstddef>
+#include <functional>
 #include <optional>
 #include <string_view>
 #include <vector>
@@ -30,6 +31,28 @@ struct ByteRange
 // every such string found is a real tag. Anything else gives nullopt and
 // the caller parses the body whole.
 std::optional<std::vector<ByteRange>> findInstanceSegments(std::string_view body);
+
+inline bool isXmlSpace(char c)
+{
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
+}
+
+// The first byte at or after `at` that is not XML white space.
+std::size_t skipSpace(std::string_view body, std::size_t at);
+
+// Finds a tag's text in a body, skipping ahead rather than byte by byte.
+class TagFinder
+{
+public:
+    explicit TagFinder(std::string_view tag) : _tag(tag), _searcher(tag.begin(), tag.end()) {}
+
+    std::size_t find(std::string_view body, std::size_t from) const;
+    std::size_t size() const { return _tag.size(); }
+
+private:
+    std::string_view _tag;
+    std::boyer_moore_horspool_searcher<std::string_view::const_iterator> _searcher;
+};
 
 }  // namespace ClientDetail
 }  // namespace Pegasus

@@ -23,8 +23,8 @@ XmlCursor::XmlCursor(std::string& document, std::string where, DecodeCache& cach
 }
 
 XmlCursor::XmlCursor(char* data, std::size_t size, std::size_t offset, std::string where,
-                     DecodeCache& cache, bool keepText)
-    : _where(std::move(where)), _offset(offset), _cache(cache)
+                     DecodeCache& cache, bool keepText, const StrippedQualifierRuns* runs)
+    : _where(std::move(where)), _offset(offset), _cache(cache), _runs(runs)
 {
     try
     {
@@ -32,14 +32,25 @@ XmlCursor::XmlCursor(char* data, std::size_t size, std::size_t offset, std::stri
     }
     catch (const XmlSyntaxError& error)
     {
-        throwMalformedXml(_where, error.description + " at byte " +
-                                      std::to_string(_offset + error.offset));
+        const std::size_t at = _runs ? _runs->writtenOffset(error.offset) : error.offset;
+        throwMalformedXml(_where, error.description + " at byte " + std::to_string(_offset + at));
     }
     catch (const XmlTooCostly& refusal)
     {
         throwUnexpectedResponse(_where, "the response is refused: part of it at byte " +
                                             std::to_string(_offset) + ": " + refusal.description);
     }
+}
+
+std::size_t XmlCursor::offset() const
+{
+    const std::size_t at = _reader->offset();
+    return _offset + (_runs ? _runs->writtenOffset(at) : at);
+}
+
+QualifierRunMemo::Run* XmlCursor::qualifierRun() const
+{
+    return _runs && atStart() ? _runs->runAt(_reader->offset()) : nullptr;
 }
 
 void XmlCursor::nextTag()
