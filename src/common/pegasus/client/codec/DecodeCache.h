@@ -34,13 +34,15 @@ public:
     template <typename Make>
     const CIMName& name(std::string_view text, Make make)
     {
-        _key.assign(text);
-        auto found = _names.find(_key);
+        auto found = _names.find(text);
         if (found != _names.end())
             return found->second;
         if (_names.size() >= kMaxEntries)
             return _uncachedName = make(text);
-        return _names.emplace(_key, make(text)).first->second;
+        CIMName made = make(text);
+        // The map's keys view texts kept here, at addresses that do not move.
+        const std::string& kept = _nameTexts.emplace_back(text);
+        return _names.emplace(std::string_view(kept), std::move(made)).first->second;
     }
 
     // The value of `type` given by the VALUE texts (one for a scalar);
@@ -100,7 +102,8 @@ private:
     std::string _key;  // reused so that a hit allocates nothing
     std::vector<std::string_view> _texts;
     std::vector<std::string_view> _arrayTexts;
-    std::unordered_map<std::string, CIMName> _names;
+    std::deque<std::string> _nameTexts;
+    std::unordered_map<std::string_view, CIMName> _names;
     CIMName _uncachedName;    // the last name decoded past kMaxEntries
     CIMValue _uncachedValue;  // likewise for values
     std::unordered_map<std::string, CIMValue> _values;
