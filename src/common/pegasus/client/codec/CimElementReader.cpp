@@ -330,7 +330,7 @@ DecodeCache::QualifierParts readQualifierParts(XmlCursor& cursor)
 // The qualifiers of a run taken out of the response, decoded the first time
 // the run is read.
 const std::vector<DecodeCache::QualifierParts>& runQualifiers(XmlCursor& cursor,
-                                                              QualifierRunMemo::Run& run)
+                                                              RepeatedElementMemo::QualifierRun& run)
 {
     if (!run.decoded)
     {
@@ -353,7 +353,7 @@ const std::vector<DecodeCache::QualifierParts>& runQualifiers(XmlCursor& cursor,
 template <typename Add>
 void readQualifiers(XmlCursor& cursor, Add add)
 {
-    if (QualifierRunMemo::Run* run = cursor.qualifierRun())
+    if (RepeatedElementMemo::QualifierRun* run = cursor.qualifierRun())
     {
         for (const DecodeCache::QualifierParts& parts : runQualifiers(cursor, *run))
             add(CIMQualifier(parts.name, parts.value, parts.flavor, parts.propagated));
@@ -587,6 +587,45 @@ void addProperty(XmlCursor& cursor, CIMInstance& instance, const CIMProperty& pr
     }
 }
 
+// At PROPERTY, PROPERTY.ARRAY or PROPERTY.REFERENCE (false elsewhere).
+bool readAnyProperty(XmlCursor& cursor, CIMProperty& property)
+{
+    if (cursor.atStart("PROPERTY"))
+        property = readProperty(cursor);
+    else if (cursor.atStart("PROPERTY.ARRAY"))
+        property = readPropertyArray(cursor);
+    else if (cursor.atStart("PROPERTY.REFERENCE"))
+        property = readPropertyReference(cursor);
+    else
+        return false;
+    return true;
+}
+
+// The first decoding of a repeated property: the model of its copies.
+void keepModel(RepeatedElementMemo::Property& entry, const CIMProperty& property)
+{
+    entry.decoded = true;
+    entry.cloneable = !isEmbedded(property.getType());
+    if (entry.cloneable)
+        entry.model = property.clone();
+}
+
+// A property taken out of the response as a copy of one decoded before:
+// cloned from it, or decoded from its text where it cannot be.
+CIMProperty repeatedProperty(XmlCursor& cursor, RepeatedElementMemo::Property& entry)
+{
+    if (entry.decoded && entry.cloneable)
+        return entry.model.clone();
+    std::string copy(entry.written);  // parsed in place
+    XmlCursor inner(copy.data(), copy.size(), entry.offset, cursor.where(), cursor.cache());
+    CIMProperty property;
+    inner.nextTag();
+    readAnyProperty(inner, property);
+    if (!entry.decoded)
+        keepModel(entry, property);
+    return property;
+}
+
 void readInstanceContent(XmlCursor& cursor, CIMInstance& instance)
 {
     for (;;)
@@ -594,12 +633,21 @@ void readInstanceContent(XmlCursor& cursor, CIMInstance& instance)
         cursor.nextTag();
         if (cursor.atEnd("INSTANCE"))
             break;
-        if (cursor.atStart("PROPERTY"))
-            addProperty(cursor, instance, readProperty(cursor));
-        else if (cursor.atStart("PROPERTY.ARRAY"))
-            addProperty(cursor, instance, readPropertyArray(cursor));
-        else if (cursor.atStart("PROPERTY.REFERENCE"))
-            addProperty(cursor, instance, readPropertyReference(cursor));
+        if (const StrippedElements::PropertyRun* run = cursor.propertyRun())
+        {
+            for (RepeatedElementMemo::Property* entry : run->properties)
+                addProperty(cursor, instance, repeatedProperty(cursor, *entry));
+            cursor.skipElement();
+            continue;
+        }
+        RepeatedElementMemo::Property* first = cursor.firstProperty();
+        CIMProperty property;
+        if (readAnyProperty(cursor, property))
+        {
+            if (first && !first->decoded)
+                keepModel(*first, property);
+            addProperty(cursor, instance, property);
+        }
         else if (cursor.atStart("QUALIFIER"))
             readQualifiers(cursor, [&](const CIMQualifier& qualifier) {
                 addUnique(cursor, instance, qualifier, "qualifier");

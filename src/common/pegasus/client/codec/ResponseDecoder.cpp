@@ -196,7 +196,7 @@ Array<CIMInstance> enumerateInstances(std::string& body, const ResponseContext& 
         cursor.unexpected("nothing but instances in <IRETURNVALUE>");
     });
 
-    QualifierRunMemo runMemo;
+    RepeatedElementMemo repeated;
     instances.reserveCapacity(static_cast<Uint32>(segments->size()));
     for (std::size_t first = 0; first < segments->size();)
     {
@@ -209,13 +209,13 @@ Array<CIMInstance> enumerateInstances(std::string& body, const ResponseContext& 
         const std::size_t begin = (*segments)[first].begin;
         const std::size_t end = (*segments)[next - 1].end;
         // The scan vouched that the body holds nothing but tags and text,
-        // so runs of qualifiers may be taken out by their tags, and
+        // so repeated elements may be taken out by their tags, and
         // elements taken as written (see readQualifierParts).
-        StrippedQualifierRuns runs;
+        StrippedElements stripped;
         const std::size_t size =
-            runs.strip(body.data() + begin, end - begin, begin, context.where, cache, runMemo);
+            stripped.strip(body.data() + begin, end - begin, begin, context.where, cache, repeated);
         XmlCursor cursor(body.data() + begin, size, begin, context.where, cache,
-                         runs.leftQualifiers(), &runs);
+                         stripped.leftQualifiers(), &stripped);
         while (cursor.nextTagOrEnd())
         {
             if (!cursor.atStart("VALUE.NAMEDINSTANCE"))

@@ -23,8 +23,8 @@ XmlCursor::XmlCursor(std::string& document, std::string where, DecodeCache& cach
 }
 
 XmlCursor::XmlCursor(char* data, std::size_t size, std::size_t offset, std::string where,
-                     DecodeCache& cache, bool keepText, const StrippedQualifierRuns* runs)
-    : _where(std::move(where)), _offset(offset), _cache(cache), _runs(runs)
+                     DecodeCache& cache, bool keepText, const StrippedElements* stripped)
+    : _where(std::move(where)), _offset(offset), _cache(cache), _stripped(stripped)
 {
     try
     {
@@ -32,7 +32,7 @@ XmlCursor::XmlCursor(char* data, std::size_t size, std::size_t offset, std::stri
     }
     catch (const XmlSyntaxError& error)
     {
-        const std::size_t at = _runs ? _runs->writtenOffset(error.offset) : error.offset;
+        const std::size_t at = _stripped ? _stripped->writtenOffset(error.offset) : error.offset;
         throwMalformedXml(_where, error.description + " at byte " + std::to_string(_offset + at));
     }
     catch (const XmlTooCostly& refusal)
@@ -45,12 +45,22 @@ XmlCursor::XmlCursor(char* data, std::size_t size, std::size_t offset, std::stri
 std::size_t XmlCursor::offset() const
 {
     const std::size_t at = _reader->offset();
-    return _offset + (_runs ? _runs->writtenOffset(at) : at);
+    return _offset + (_stripped ? _stripped->writtenOffset(at) : at);
 }
 
-QualifierRunMemo::Run* XmlCursor::qualifierRun() const
+RepeatedElementMemo::QualifierRun* XmlCursor::qualifierRun() const
 {
-    return _runs && atStart() ? _runs->runAt(_reader->offset()) : nullptr;
+    return _stripped && atStart() ? _stripped->qualifierRunAt(_reader->offset()) : nullptr;
+}
+
+const StrippedElements::PropertyRun* XmlCursor::propertyRun() const
+{
+    return _stripped && atStart() ? _stripped->propertyRunAt(_reader->offset()) : nullptr;
+}
+
+RepeatedElementMemo::Property* XmlCursor::firstProperty() const
+{
+    return _stripped && atStart() ? _stripped->firstPropertyAt(_reader->offset()) : nullptr;
 }
 
 void XmlCursor::nextTag()
