@@ -45,7 +45,7 @@ public:
             if (!found)
                 break;
             at = static_cast<std::size_t>(static_cast<const char*>(found) - _text.data());
-            if (_text.compare(at - offset, tag.size(), tag) == 0)
+            if (_text[at - offset] == '<' && _text.compare(at - offset, tag.size(), tag) == 0)
                 return at - offset;
             ++at;
         }
@@ -116,16 +116,43 @@ public:
         return after < _text.size() && endsName(_text[after]) ? after - at - 1 : 0;
     }
 
+    // The next property start or end tag at or after `from`; `isEnd` says which.
+    std::size_t nextPropertyTag(std::size_t from, bool& isEnd) const
+    {
+        constexpr std::size_t kAnchor = kPropertyStart.size() - 1;  // its 'Y'
+        for (std::size_t at = from + kAnchor; at < _text.size();)
+        {
+            const void* found = std::memchr(_text.data() + at, 'Y', _text.size() - at);
+            if (!found)
+                break;
+            at = static_cast<std::size_t>(static_cast<const char*>(found) - _text.data());
+            const std::size_t start = at - kAnchor;
+            if (_text[start] == '<' && start >= from &&
+                _text.compare(start, kPropertyStart.size(), kPropertyStart) == 0 &&
+                propertyNameAt(start) != 0)
+            {
+                isEnd = false;
+                return start;
+            }
+            if (start > 0 && start - 1 >= from && _text[start - 1] == '<' &&
+                _text.compare(start - 1, kPropertyEnd.size(), kPropertyEnd) == 0)
+            {
+                isEnd = true;
+                return start - 1;
+            }
+            ++at;
+        }
+        return std::string_view::npos;
+    }
+
     // The next property start tag at or after `from`.
     std::size_t nextProperty(std::size_t from) const
     {
-        for (;;)
-        {
-            const std::size_t at = find(kPropertyStart, 'Y', from);
-            if (at == std::string_view::npos || propertyNameAt(at) != 0)
-                return at;
-            from = at + 1;
-        }
+        bool isEnd = false;
+        std::size_t at = nextPropertyTag(from, isEnd);
+        while (at != std::string_view::npos && isEnd)
+            at = nextPropertyTag(at + 1, isEnd);
+        return at;
     }
 
     // The end of the property element whose start tag begins at `at`, when
@@ -134,10 +161,15 @@ public:
     std::size_t propertyEnd(std::size_t at, std::size_t& next) const
     {
         const std::size_t nameSize = propertyNameAt(at);
-        next = nextProperty(at + 1);
-        const std::size_t close = find(kPropertyEnd, 'Y', at);
-        if (close == std::string_view::npos || next < close ||
-            _text.compare(close + 2, nameSize, _text.substr(at + 1, nameSize)) != 0 ||
+        bool isEnd = false;
+        const std::size_t close = nextPropertyTag(at + 1, isEnd);
+        if (close == std::string_view::npos || !isEnd)
+        {
+            next = close;
+            return 0;
+        }
+        next = nextProperty(close + 1);
+        if (_text.compare(close + 2, nameSize, _text.substr(at + 1, nameSize)) != 0 ||
             close + 2 + nameSize >= _text.size() || _text[close + 2 + nameSize] != '>')
             return 0;
         return close + 2 + nameSize + 1;
