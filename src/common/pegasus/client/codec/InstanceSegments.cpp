@@ -59,11 +59,18 @@ bool onlyTags(std::string_view body)
 
 std::size_t TagFinder::find(std::string_view body, std::size_t from) const
 {
-    if (from >= body.size())
-        return std::string_view::npos;
-    const auto found = std::search(body.begin() + from, body.end(), _searcher);
-    return found == body.end() ? std::string_view::npos
-                               : static_cast<std::size_t>(found - body.begin());
+    for (std::size_t at = from + _anchorAt; at < body.size();)
+    {
+        const void* found = std::memchr(body.data() + at, _anchor, body.size() - at);
+        if (!found)
+            break;
+        at = static_cast<std::size_t>(static_cast<const char*>(found) - body.data());
+        const std::size_t start = at - _anchorAt;
+        if (body[start] == _tag.front() && body.compare(start, _tag.size(), _tag) == 0)
+            return start;
+        ++at;
+    }
+    return std::string_view::npos;
 }
 
 std::size_t skipSpace(std::string_view body, std::size_t at)
@@ -75,8 +82,9 @@ std::size_t skipSpace(std::string_view body, std::size_t at)
 
 std::optional<std::vector<ByteRange>> findInstanceSegments(std::string_view body)
 {
-    const TagFinder open(kOpen);
-    const TagFinder close(kClose);
+    // 'C' is the rarest letter of the tags in CIM-XML.
+    const TagFinder open(kOpen, 'C');
+    const TagFinder close(kClose, 'C');
     std::size_t at = open.find(body, 0);
     if (at == std::string_view::npos || !precededBy(body, at, kContainerOpen) || !onlyTags(body))
         return std::nullopt;

@@ -2,7 +2,6 @@
 #define Pegasus_Client_Codec_InstanceSegments_h
 
 #include <cstddef>
-#include <functional>
 #include <optional>
 #include <string_view>
 #include <vector>
@@ -40,18 +39,24 @@ inline bool isXmlSpace(char c)
 // The first byte at or after `at` that is not XML white space.
 std::size_t skipSpace(std::string_view body, std::size_t at);
 
-// Finds a tag's text in a body, skipping ahead rather than byte by byte.
+// Finds a tag's text in a body by one of its letters, `anchor`, chosen
+// rare in CIM-XML outside such tags: memchr then skips ahead several times
+// faster than a general substring search.
 class TagFinder
 {
 public:
-    explicit TagFinder(std::string_view tag) : _tag(tag), _searcher(tag.begin(), tag.end()) {}
+    TagFinder(std::string_view tag, char anchor)
+        : _tag(tag), _anchorAt(tag.find(anchor)), _anchor(anchor)
+    {
+    }
 
     std::size_t find(std::string_view body, std::size_t from) const;
     std::size_t size() const { return _tag.size(); }
 
 private:
     std::string_view _tag;
-    std::boyer_moore_horspool_searcher<std::string_view::const_iterator> _searcher;
+    std::size_t _anchorAt;
+    char _anchor;
 };
 
 }  // namespace ClientDetail

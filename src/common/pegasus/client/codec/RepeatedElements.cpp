@@ -31,26 +31,10 @@ class TagSearch
 public:
     explicit TagSearch(std::string_view text) : _text(text) {}
 
-    std::string_view text() const { return _text; }
+    // 'Q' is rare in CIM-XML outside these tags.
+    static constexpr char kQualifierAnchor = 'Q';
 
-    // Where `tag` occurs at or after `from`, found by its letter `anchor`,
-    // one that is rare in CIM-XML outside such tags: memchr then runs
-    // several times faster than a general substring search.
-    std::size_t find(std::string_view tag, char anchor, std::size_t from) const
-    {
-        const std::size_t offset = tag.find(anchor);
-        for (std::size_t at = from + offset; at < _text.size();)
-        {
-            const void* found = std::memchr(_text.data() + at, anchor, _text.size() - at);
-            if (!found)
-                break;
-            at = static_cast<std::size_t>(static_cast<const char*>(found) - _text.data());
-            if (_text[at - offset] == '<' && _text.compare(at - offset, tag.size(), tag) == 0)
-                return at - offset;
-            ++at;
-        }
-        return std::string_view::npos;
-    }
+    std::string_view text() const { return _text; }
 
     // The next QUALIFIER start tag at or after `from` (not
     // QUALIFIER.DECLARATION, say).
@@ -58,7 +42,7 @@ public:
     {
         for (;;)
         {
-            const std::size_t at = find(kQualifierStart, 'Q', from);
+            const std::size_t at = _qualifierStarts.find(_text, from);
             if (at == std::string_view::npos)
                 return at;
             const std::size_t after = at + kQualifierStart.size();
@@ -78,7 +62,7 @@ public:
         std::size_t next = nextQualifier(at + 1);
         for (;;)
         {
-            const std::size_t close = find(kQualifierEnd, 'Q', at);
+            const std::size_t close = _qualifierEnds.find(_text, at);
             if (close == std::string_view::npos || next < close)
             {
                 // Empty-element tag, or a nested one: left to the parser.
@@ -177,6 +161,8 @@ public:
 
 private:
     std::string_view _text;
+    TagFinder _qualifierStarts{kQualifierStart, kQualifierAnchor};
+    TagFinder _qualifierEnds{kQualifierEnd, kQualifierAnchor};
 };
 
 // The entry found at `at` in `places`, kept in order of `at`.
