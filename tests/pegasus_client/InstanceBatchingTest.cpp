@@ -169,6 +169,8 @@ TEST(InstanceBatching, DecodesAsTheWholeDocumentDoes)
     "<PROPERTY NAME=\"PortType\"  TYPE=\"uint16\">\n<QUALIFIER NAME=\"ValueMap\" TYPE=\"string\">\n" \
     "<VALUE.ARRAY>\n"
 
+#define kSpeed "<PROPERTY NAME=\"Speed\"  PROPAGATED=\"true\" TYPE=\"uint64\">\n</PROPERTY>\n"
+
 TEST(InstanceBatching, ErrorsInALaterRunNameTheirByteInTheResponse)
 {
     struct Case
@@ -189,6 +191,12 @@ TEST(InstanceBatching, ErrorsInALaterRunNameTheirByteInTheResponse)
          "port350</VALUE>\n</PROPERTY>\n<PROPERTY NAME=\"PortType\"  TYPE=\"uint16\">\n"
          "<QUALIFIER NAME=\"ValueMap\" TYPE=\"strange\">\n<VALUE.ARRAY>\n",
          "unknown CIM type \"strange\""},
+        // Properties written alike on every instance are decoded once.
+        {"a property of no CIM type", "port350</VALUE>\n</PROPERTY>\n" kPortType,
+         "port350</VALUE>\n</PROPERTY>\n" kSpeed "<PROPERTY NAME=\"Stray\"  TYPE=\"uint65\">\n</PROPERTY>\n"
+         kPortType, "unknown CIM type \"uint65\""},
+        {"a repeated property twice", "port350</VALUE>\n</PROPERTY>\n" kPortType,
+         "port350</VALUE>\n</PROPERTY>\n" kSpeed kSpeed kPortType, "duplicate property \"Speed\""},
     };
     for (const Case& c : cases)
     {
