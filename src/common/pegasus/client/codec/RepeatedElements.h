@@ -26,6 +26,9 @@ class RepeatedElementMemo
 {
 public:
     static constexpr std::size_t kMaxEntries = DecodeCache::kMaxEntries;
+    // The texts kept, all kinds together: real responses keep some tens of
+    // kilobytes; a body of endless distinct elements gets no more.
+    static constexpr std::size_t kMaxBytes = 1024 * 1024;
 
     struct QualifierRun
     {
@@ -52,11 +55,11 @@ public:
     // Null when the memo is full: the element is then parsed where it stands.
     QualifierRun* addRun(std::string_view written, std::size_t offset)
     {
-        return add(_runs, _runIndex, written, offset);
+        return add(_runs, _runIndex, written, offset, _bytes);
     }
     Property* addProperty(std::string_view written, std::size_t offset)
     {
-        return add(_properties, _propertyIndex, written, offset);
+        return add(_properties, _propertyIndex, written, offset, _bytes);
     }
 
 private:
@@ -72,10 +75,11 @@ private:
 
     template <typename Entry>
     static Entry* add(std::deque<Entry>& entries, Index<Entry>& index, std::string_view written,
-                      std::size_t offset)
+                      std::size_t offset, std::size_t& bytes)
     {
-        if (entries.size() >= kMaxEntries)
+        if (entries.size() >= kMaxEntries || written.size() > kMaxBytes - bytes)
             return nullptr;
+        bytes += written.size();
         Entry& entry = entries.emplace_back();  // addresses that do not move
         entry.written.assign(written);
         entry.offset = offset;
@@ -83,6 +87,7 @@ private:
         return &entry;
     }
 
+    std::size_t _bytes = 0;
     std::deque<QualifierRun> _runs;
     Index<QualifierRun> _runIndex;
     std::deque<Property> _properties;
