@@ -227,6 +227,18 @@ std::size_t StrippedElements::stripProperties(char* data, std::size_t size, std:
     const TagSearch search(std::string_view(data, size));
     const std::string_view text = search.text();
     Compaction& compaction = _passes.emplace_back(data, size);
+    RepeatedElementMemo::Property* previous = nullptr;
+    auto lookUp = [&](std::size_t begin, std::size_t end) {
+        const std::string_view written = text.substr(begin, end - begin);
+        RepeatedElementMemo::Property* found = nullptr;
+        if (previous && previous->followedBy && previous->followedBy->written == written)
+            found = previous->followedBy;
+        else if ((found = memo.findProperty(written)) != nullptr && previous)
+            previous->followedBy = found;
+        if (found)
+            previous = found;
+        return found;
+    };
     std::size_t at = search.nextProperty(0);
     while (at != std::string_view::npos)
     {
@@ -237,12 +249,17 @@ std::size_t StrippedElements::stripProperties(char* data, std::size_t size, std:
             at = next;  // left to the parser
             continue;
         }
-        RepeatedElementMemo::Property* known = memo.findProperty(text.substr(at, end - at));
+        RepeatedElementMemo::Property* known = lookUp(at, end);
         if (!known)
         {
             if (RepeatedElementMemo::Property* added =
                     memo.addProperty(text.substr(at, end - at), offset + at))
+            {
                 _firstProperties.push_back(FirstProperty{compaction.shortened(at), added});
+                if (previous)
+                    previous->followedBy = added;
+                previous = added;
+            }
             at = next;
             continue;
         }
@@ -255,8 +272,7 @@ std::size_t StrippedElements::stripProperties(char* data, std::size_t size, std:
         {
             std::size_t after = std::string_view::npos;
             const std::size_t nextEnd = search.propertyEnd(next, after);
-            RepeatedElementMemo::Property* nextKnown =
-                nextEnd == 0 ? nullptr : memo.findProperty(text.substr(next, nextEnd - next));
+            RepeatedElementMemo::Property* nextKnown = nextEnd == 0 ? nullptr : lookUp(next, nextEnd);
             if (!nextKnown)
                 break;
             run.properties.push_back(nextKnown);

@@ -47,6 +47,10 @@ public:
         // objects (instances are handles: each property decodes its own).
         bool cloneable = false;
         CIMProperty model;
+        // The property written after this one when last seen: instances of
+        // a class list theirs in the same order, so the next text is most
+        // often that one's, which a comparison confirms without hashing.
+        Property* followedBy = nullptr;
     };
 
     QualifierRun* findRun(std::string_view written) const { return find(_runIndex, written); }
