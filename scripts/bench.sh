@@ -49,4 +49,17 @@ jq -r '
   | ($m | map(select(.name | test("^BM_GetStructuredInfo/adapters:" + $n + "/https:0/"))) | .[0]) as $s
   | "adapters \($n): GetStructuredInfo \($s.real_time | . * 100 | round / 100) ms, wbemcli script \($w.real_time | . * 100 | round / 100) ms, ratio \($w.real_time / $s.real_time | . * 10 | round / 10)"
 ' "$results/module_e2e.json" | tee "$results/wbemcli_ratio.txt"
+
+# The 64-adapter GetStructuredInfo over HTTP against its floor (the server's
+# answers and the parser's reading of them, same run), and the client's CPU
+# per adapter at each size.
+jq -r '
+  [.benchmarks[] | select(.aggregate_name == "median")] as $m
+  | def median($pattern): ($m | map(select(.name | test($pattern))) | .[0]);
+  median("^BM_GetStructuredInfo/adapters:64/https:0/") as $s
+  | (median("^BM_InventoryServerOnly/adapters:64") .real_time + median("^BM_InventoryParseOnly/adapters:64") .real_time) as $floor
+  | "floor: GetStructuredInfo 64 adapters \($s.real_time | . * 100 | round / 100) ms, server only + parse only \($floor | . * 100 | round / 100) ms, ratio \($s.real_time / $floor | . * 100 | round / 100)",
+    ([1, 8, 64][] as $n | median("^BM_GetStructuredInfo/adapters:\($n)/https:0/") as $g
+     | "client CPU per adapter at \($n): \($g.cpu_time / $n | . * 1000 | round / 1000) ms")
+' "$results/module_e2e.json" | tee "$results/floor_ratio.txt"
 echo "results in $results"

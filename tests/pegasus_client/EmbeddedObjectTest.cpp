@@ -288,6 +288,12 @@ TEST(EmbeddedObjects, LargeEnumerationsDecodeAlikeInRunsAndWhole)
         expectSettings(embeddedInstance(fromRuns[i], "Settings"));
         EXPECT_TRUE(fromRuns[i].identical(fromWhole[i])) << i;
     }
+
+    // The same text on every instance: still one embedded instance each.
+    CIMInstance changed = embeddedInstance(fromRuns[0], "Settings");
+    changed.getProperty(changed.findProperty("Mtu")).setValue(CIMValue(Uint32(1500)));
+    for (Uint32 i = 1; i < fromRuns.size(); i += 57)
+        expectSettings(embeddedInstance(fromRuns[i], "Settings"));
 }
 
 TEST(EmbeddedObjects, MalformedEmbeddingsAreXmlExceptions)

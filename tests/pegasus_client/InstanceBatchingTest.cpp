@@ -165,6 +165,12 @@ TEST(InstanceBatching, DecodesAsTheWholeDocumentDoes)
     }
 }
 
+#define kPortType                                                                          \
+    "<PROPERTY NAME=\"PortType\"  TYPE=\"uint16\">\n<QUALIFIER NAME=\"ValueMap\" TYPE=\"string\">\n" \
+    "<VALUE.ARRAY>\n"
+
+#define kSpeed "<PROPERTY NAME=\"Speed\"  PROPAGATED=\"true\" TYPE=\"uint64\">\n</PROPERTY>\n"
+
 TEST(InstanceBatching, ErrorsInALaterRunNameTheirByteInTheResponse)
 {
     struct Case
@@ -178,6 +184,19 @@ TEST(InstanceBatching, ErrorsInALaterRunNameTheirByteInTheResponse)
         {"a value that does not fit its type", "<VALUE>2</VALUE>\n<VALUE>350</VALUE>",
          "<VALUE>2</VALUE>\n<VALUE>350x</VALUE>", "\"350x\" is not a valid uint16 value"},
         {"an unclosed element", "<VALUE>port350</VALUE>", "<VALUE>port350", "at byte"},
+        // Qualifiers are parsed a run at a time, apart from their instance.
+        {"a qualifier that is not well-formed", "port350</VALUE>\n</PROPERTY>\n" kPortType "<VALUE>0</VALUE>",
+         "port350</VALUE>\n</PROPERTY>\n" kPortType "<VALUE>0</VALUE", "at byte"},
+        {"a qualifier of no CIM type", "port350</VALUE>\n</PROPERTY>\n" kPortType,
+         "port350</VALUE>\n</PROPERTY>\n<PROPERTY NAME=\"PortType\"  TYPE=\"uint16\">\n"
+         "<QUALIFIER NAME=\"ValueMap\" TYPE=\"strange\">\n<VALUE.ARRAY>\n",
+         "unknown CIM type \"strange\""},
+        // Properties written alike on every instance are decoded once.
+        {"a property of no CIM type", "port350</VALUE>\n</PROPERTY>\n" kPortType,
+         "port350</VALUE>\n</PROPERTY>\n" kSpeed "<PROPERTY NAME=\"Stray\"  TYPE=\"uint65\">\n</PROPERTY>\n"
+         kPortType, "unknown CIM type \"uint65\""},
+        {"a repeated property twice", "port350</VALUE>\n</PROPERTY>\n" kPortType,
+         "port350</VALUE>\n</PROPERTY>\n" kSpeed kSpeed kPortType, "duplicate property \"Speed\""},
     };
     for (const Case& c : cases)
     {

@@ -35,6 +35,15 @@ TEST(InstanceProperties, FindMatchesNamesWithoutCase)
     EXPECT_EQ(instance.findProperty(CIMName("Absent")), PEG_NOT_FOUND);
     EXPECT_EQ(instance.getPropertyCount(), 3u);
     EXPECT_EQ(utf8(instance.getProperty(2).getName().getString()), "Speed");
+
+    // Latin-1 letters fold too; names hashed alike but not equal (their
+    // units differ in the bit that folds letters: U+00D7 and U+00F7, which
+    // are no letters) are not matched.
+    instance.addProperty(CIMProperty(CIMName(String("R\xC3\x89seau\xC3\x97" "1")), CIMValue(Uint8(1))));
+    EXPECT_EQ(instance.findProperty(CIMName(String("r\xC3\xA9SEAU\xC3\x97" "1"))), 3u);
+    EXPECT_EQ(instance.findProperty(CIMName(String("r\xC3\xA9SEAU\xC3\xB7" "1"))), PEG_NOT_FOUND);
+    EXPECT_THROW(instance.addProperty(CIMProperty(CIMName("DEVICEid"), CIMValue(Uint8(1)))),
+                 AlreadyExistsException);
 }
 
 // Past a few hundred properties the list is searched through an index:

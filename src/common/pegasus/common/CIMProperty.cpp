@@ -39,12 +39,14 @@ CIMPropertyRep* makeRep(
     return rep;
 }
 
-CIMProperty cloneRep(const CIMPropertyRep* rep)
+// Field for field (the source was checked when it was made), with
+// qualifiers of its own; not yet in any object.
+CIMPropertyRep* cloneRep(const CIMPropertyRep* rep)
 {
-    CIMProperty copy(rep->name, rep->value, rep->arraySize, rep->referenceClassName,
-        rep->classOrigin, rep->propagated);
-    for (Uint32 i = 0; i < rep->qualifiers.size(); i++)
-        copy.addQualifier(rep->qualifiers.at(i).clone());
+    CIMPropertyRep* copy = new CIMPropertyRep(*rep);
+    copy->contained = false;
+    if (rep->qualifiers.size() != 0)
+        copy->qualifiers = cloneQualifiers(rep->qualifiers);
     return copy;
 }
 
@@ -114,7 +116,9 @@ Boolean identicalReps(const CIMPropertyRep* x, const CIMPropertyRep* y)
     }                                                                 \
     CIMProperty CLASS::clone() const                                  \
     {                                                                 \
-        return cloneRep(checked(_rep));                               \
+        CIMProperty copy;                                             \
+        copy._rep = cloneRep(checked(_rep));                          \
+        return copy;                                                  \
     }                                                                 \
     Boolean CLASS::isUninitialized() const                            \
     {                                                                 \

@@ -4,6 +4,7 @@
 #ifndef Pegasus_Common_Internal_NamedList_h
 #define Pegasus_Common_Internal_NamedList_h
 
+#include <cstring>
 #include <type_traits>
 #include <unordered_map>
 #include <vector>
@@ -16,14 +17,35 @@
 namespace Pegasus {
 namespace Internal {
 
+// Letter case is folded by setting bit 5 of every unit: a letter and its
+// other case (ASCII and Latin-1, see CaseFolding.h) differ in that bit
+// alone, so names equal without regard to case hash alike; other units
+// that differ only there merely collide, and names are compared anyway.
+// Four units at a step: every property added and looked up is hashed.
 inline Uint32 foldedNameHash(const CIMName& name)
 {
+    constexpr Uint64 kFold = 0x0020002000200020ULL;
+    constexpr Uint64 kMultiplier = 0xff51afd7ed558ccdULL;
     const String& text = name.getString();
-    const Uint16* units = reinterpret_cast<const Uint16*>(text.getChar16Data());
-    Uint32 hash = 2166136261u;
-    for (Uint32 i = 0, n = text.size(); i < n; i++)
-        hash = (hash ^ toLowerUnit(units[i])) * 16777619u;
-    return hash;
+    const char* units = reinterpret_cast<const char*>(text.getChar16Data());
+    const Uint32 n = text.size();
+    Uint64 hash = 0x9e3779b97f4a7c15ULL ^ n;
+    Uint32 i = 0;
+    for (; i + 4 <= n; i += 4)
+    {
+        Uint64 word;
+        std::memcpy(&word, units + 2 * i, 8);
+        hash = (hash ^ (word | kFold)) * kMultiplier;
+        hash ^= hash >> 29;
+    }
+    if (i < n)
+    {
+        Uint64 word = 0;
+        std::memcpy(&word, units + 2 * i, 2 * (n - i));
+        hash = (hash ^ (word | kFold)) * kMultiplier;
+    }
+    hash ^= hash >> 32;
+    return Uint32(hash);
 }
 
 // Item is a handle class with getName(). With Hashed, entries keep the

@@ -289,7 +289,7 @@ CIMFlavor readFlavor(XmlCursor& cursor)
     return flavor;
 }
 
-CIMQualifier readQualifier(XmlCursor& cursor)
+DecodeCache::QualifierParts readQualifierParts(XmlCursor& cursor)
 {
     // Classes repeat the same qualifiers (ValueMap, Values) on the same
     // property of every instance, written byte for byte alike: one read of
@@ -301,29 +301,67 @@ CIMQualifier readQualifier(XmlCursor& cursor)
         if (const DecodeCache::QualifierParts* known = cursor.cache().findQualifier(written))
         {
             cursor.skipElement();
-            return CIMQualifier(known->name, known->value, known->flavor, known->propagated);
+            return *known;
         }
     }
-    CIMName name = nameAttribute(cursor, "NAME");
+    DecodeCache::QualifierParts parts;
+    parts.name = nameAttribute(cursor, "NAME");
     CIMType type = typeAttribute(cursor, "TYPE");
-    bool propagated = booleanAttribute(cursor, "PROPAGATED", false);
-    CIMFlavor flavor = readFlavor(cursor);
-    CIMValue value(type, false);
+    parts.propagated = booleanAttribute(cursor, "PROPAGATED", false);
+    parts.flavor = readFlavor(cursor);
+    parts.value = CIMValue(type, false);
     for (;;)
     {
         cursor.nextTag();
         if (cursor.atEnd("QUALIFIER"))
             break;
         if (cursor.atStart("VALUE"))
-            value = sharedScalarFromText(cursor, type, cursor.readText());
+            parts.value = sharedScalarFromText(cursor, type, cursor.readText());
         else if (cursor.atStart("VALUE.ARRAY"))
-            value = readValueArray(cursor, type);
+            parts.value = readValueArray(cursor, type);
         else
             cursor.unexpected("<VALUE> or <VALUE.ARRAY> in <QUALIFIER>");
     }
     if (haveWritten)
-        cursor.cache().addQualifier(written, {name, value, flavor, propagated});
-    return CIMQualifier(name, value, flavor, propagated);
+        cursor.cache().addQualifier(written, parts);
+    return parts;
+}
+
+// The qualifiers of a run taken out of the response, decoded the first time
+// the run is read.
+const std::vector<DecodeCache::QualifierParts>& runQualifiers(XmlCursor& cursor,
+                                                              RepeatedElementMemo::QualifierRun& run)
+{
+    if (!run.decoded)
+    {
+        run.qualifiers.clear();
+        std::string copy(run.written);  // parsed in place
+        XmlCursor inner(copy.data(), copy.size(), run.offset, cursor.where(), cursor.cache());
+        while (inner.nextTagOrEnd())
+        {
+            if (!inner.atStart("QUALIFIER"))
+                inner.unexpected("<QUALIFIER>");
+            run.qualifiers.push_back(readQualifierParts(inner));
+        }
+        run.decoded = true;
+    }
+    return run.qualifiers;
+}
+
+// At a QUALIFIER element: calls `add` with each qualifier it stands for
+// (a whole run when it holds the place of one), each with its own rep.
+template <typename Add>
+void readQualifiers(XmlCursor& cursor, Add add)
+{
+    if (RepeatedElementMemo::QualifierRun* run = cursor.qualifierRun())
+    {
+        for (const DecodeCache::QualifierParts& parts : runQualifiers(cursor, *run))
+            add(CIMQualifier(parts.name, parts.value, parts.flavor, parts.propagated));
+        cursor.skipElement();
+        return;
+    }
+    const DecodeCache::QualifierParts parts = readQualifierParts(cursor);
+    add(CIMQualifier(parts.name, parts.value, parts.flavor, parts.propagated));
 }
 
 // Reads the children of PROPERTY, PROPERTY.ARRAY or PROPERTY.REFERENCE:
@@ -364,7 +402,7 @@ CIMProperty readPropertyBody(XmlCursor& cursor, std::string_view element, const 
         if (cursor.atEnd(element))
             break;
         if (cursor.atStart("QUALIFIER"))
-            qualifiers.push_back(readQualifier(cursor));
+            readQualifiers(cursor, [&](CIMQualifier qualifier) { qualifiers.push_back(std::move(qualifier)); });
         else if (readValue(value, qualifiers))
             present = true;
         else
@@ -549,6 +587,45 @@ void addProperty(XmlCursor& cursor, CIMInstance& instance, const CIMProperty& pr
     }
 }
 
+// At PROPERTY, PROPERTY.ARRAY or PROPERTY.REFERENCE (false elsewhere).
+bool readAnyProperty(XmlCursor& cursor, CIMProperty& property)
+{
+    if (cursor.atStart("PROPERTY"))
+        property = readProperty(cursor);
+    else if (cursor.atStart("PROPERTY.ARRAY"))
+        property = readPropertyArray(cursor);
+    else if (cursor.atStart("PROPERTY.REFERENCE"))
+        property = readPropertyReference(cursor);
+    else
+        return false;
+    return true;
+}
+
+// The first decoding of a repeated property: the model of its copies.
+void keepModel(RepeatedElementMemo::Property& entry, const CIMProperty& property)
+{
+    entry.decoded = true;
+    entry.cloneable = !isEmbedded(property.getType());
+    if (entry.cloneable)
+        entry.model = property.clone();
+}
+
+// A property taken out of the response as a copy of one decoded before:
+// cloned from it, or decoded from its text where it cannot be.
+CIMProperty repeatedProperty(XmlCursor& cursor, RepeatedElementMemo::Property& entry)
+{
+    if (entry.decoded && entry.cloneable)
+        return entry.model.clone();
+    std::string copy(entry.written);  // parsed in place
+    XmlCursor inner(copy.data(), copy.size(), entry.offset, cursor.where(), cursor.cache());
+    CIMProperty property;
+    inner.nextTag();
+    readAnyProperty(inner, property);
+    if (!entry.decoded)
+        keepModel(entry, property);
+    return property;
+}
+
 void readInstanceContent(XmlCursor& cursor, CIMInstance& instance)
 {
     for (;;)
@@ -556,14 +633,25 @@ void readInstanceContent(XmlCursor& cursor, CIMInstance& instance)
         cursor.nextTag();
         if (cursor.atEnd("INSTANCE"))
             break;
-        if (cursor.atStart("PROPERTY"))
-            addProperty(cursor, instance, readProperty(cursor));
-        else if (cursor.atStart("PROPERTY.ARRAY"))
-            addProperty(cursor, instance, readPropertyArray(cursor));
-        else if (cursor.atStart("PROPERTY.REFERENCE"))
-            addProperty(cursor, instance, readPropertyReference(cursor));
+        if (const StrippedElements::PropertyRun* run = cursor.propertyRun())
+        {
+            for (RepeatedElementMemo::Property* entry : run->properties)
+                addProperty(cursor, instance, repeatedProperty(cursor, *entry));
+            cursor.skipElement();
+            continue;
+        }
+        RepeatedElementMemo::Property* first = cursor.firstProperty();
+        CIMProperty property;
+        if (readAnyProperty(cursor, property))
+        {
+            if (first && !first->decoded)
+                keepModel(*first, property);
+            addProperty(cursor, instance, property);
+        }
         else if (cursor.atStart("QUALIFIER"))
-            addUnique(cursor, instance, readQualifier(cursor), "qualifier");
+            readQualifiers(cursor, [&](const CIMQualifier& qualifier) {
+                addUnique(cursor, instance, qualifier, "qualifier");
+            });
         else
             cursor.unexpected("a property or qualifier in <INSTANCE>");
     }

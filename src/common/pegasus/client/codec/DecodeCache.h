@@ -7,6 +7,8 @@
 #include <Pegasus/Common/CIMValue.h>
 
 #include <cstddef>
+#include <cstdint>
+#include <cstring>
 #include <deque>
 #include <string>
 #include <string_view>
@@ -15,6 +17,35 @@
 
 namespace Pegasus {
 namespace ClientDetail {
+
+// Hash of the texts the memos below are keyed by, some of them whole
+// elements of hundreds of bytes: eight bytes at a step, several times
+// quicker than the standard library's byte-wise hash.
+struct TextHash
+{
+    std::size_t operator()(std::string_view text) const
+    {
+        constexpr std::uint64_t kMultiplier = 0xff51afd7ed558ccdULL;
+        std::uint64_t hash = 0x9e3779b97f4a7c15ULL ^ text.size();
+        const char* at = text.data();
+        std::size_t left = text.size();
+        for (; left >= 8; at += 8, left -= 8)
+        {
+            std::uint64_t word;
+            std::memcpy(&word, at, 8);
+            hash = (hash ^ word) * kMultiplier;
+            hash ^= hash >> 29;
+        }
+        if (left > 0)
+        {
+            std::uint64_t word = 0;
+            std::memcpy(&word, at, left);
+            hash = (hash ^ word) * kMultiplier;
+        }
+        hash ^= hash >> 32;
+        return static_cast<std::size_t>(hash);
+    }
+};
 
 // Memo of one response's decoding. A CIM-XML response repeats the same
 // property and qualifier names on every instance and the same ValueMap and
@@ -34,13 +65,15 @@ public:
     template <typename Make>
     const CIMName& name(std::string_view text, Make make)
     {
-        _key.assign(text);
-        auto found = _names.find(_key);
+        auto found = _names.find(text);
         if (found != _names.end())
             return found->second;
         if (_names.size() >= kMaxEntries)
             return _uncachedName = make(text);
-        return _names.emplace(_key, make(text)).first->second;
+        CIMName made = make(text);
+        // The map's keys view texts kept here, at addresses that do not move.
+        const std::string& kept = _nameTexts.emplace_back(text);
+        return _names.emplace(std::string_view(kept), std::move(made)).first->second;
     }
 
     // The value of `type` given by the VALUE texts (one for a scalar);
@@ -100,12 +133,13 @@ private:
     std::string _key;  // reused so that a hit allocates nothing
     std::vector<std::string_view> _texts;
     std::vector<std::string_view> _arrayTexts;
-    std::unordered_map<std::string, CIMName> _names;
+    std::deque<std::string> _nameTexts;
+    std::unordered_map<std::string_view, CIMName, TextHash> _names;
     CIMName _uncachedName;    // the last name decoded past kMaxEntries
     CIMValue _uncachedValue;  // likewise for values
     std::unordered_map<std::string, CIMValue> _values;
     std::deque<std::string> _qualifierTexts;
-    std::unordered_map<std::string_view, QualifierParts> _qualifiers;
+    std::unordered_map<std::string_view, QualifierParts, TextHash> _qualifiers;
 };
 
 }  // namespace ClientDetail

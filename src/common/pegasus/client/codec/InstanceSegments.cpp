@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <functional>
 
 namespace Pegasus {
 namespace ClientDetail {
@@ -13,18 +12,6 @@ constexpr std::string_view kOpen = "<VALUE.NAMEDINSTANCE>";
 constexpr std::string_view kClose = "</VALUE.NAMEDINSTANCE>";
 constexpr std::string_view kContainerOpen = "<IRETURNVALUE>";
 constexpr std::string_view kContainerClose = "</IRETURNVALUE>";
-
-bool isXmlSpace(char c)
-{
-    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
-}
-
-std::size_t skipSpace(std::string_view body, std::size_t at)
-{
-    while (at < body.size() && isXmlSpace(body[at]))
-        ++at;
-    return at;
-}
 
 // The content before `at` (white space aside) ends with `tag`.
 bool precededBy(std::string_view body, std::size_t at, std::string_view tag)
@@ -68,37 +55,36 @@ bool onlyTags(std::string_view body)
     return !hasMarkup(body, '?', from);
 }
 
-// Long tags are found by skipping ahead, not byte by byte.
-class TagFinder
-{
-public:
-    explicit TagFinder(std::string_view tag)
-        : _tag(tag), _searcher(tag.begin(), tag.end())
-    {
-    }
-
-    std::size_t find(std::string_view body, std::size_t from) const
-    {
-        if (from >= body.size())
-            return std::string_view::npos;
-        const auto found = std::search(body.begin() + from, body.end(), _searcher);
-        return found == body.end() ? std::string_view::npos
-                                   : static_cast<std::size_t>(found - body.begin());
-    }
-
-    std::size_t size() const { return _tag.size(); }
-
-private:
-    std::string_view _tag;
-    std::boyer_moore_horspool_searcher<std::string_view::const_iterator> _searcher;
-};
-
 }  // namespace
+
+std::size_t TagFinder::find(std::string_view body, std::size_t from) const
+{
+    for (std::size_t at = from + _anchorAt; at < body.size();)
+    {
+        const void* found = std::memchr(body.data() + at, _anchor, body.size() - at);
+        if (!found)
+            break;
+        at = static_cast<std::size_t>(static_cast<const char*>(found) - body.data());
+        const std::size_t start = at - _anchorAt;
+        if (body[start] == _tag.front() && body.compare(start, _tag.size(), _tag) == 0)
+            return start;
+        ++at;
+    }
+    return std::string_view::npos;
+}
+
+std::size_t skipSpace(std::string_view body, std::size_t at)
+{
+    while (at < body.size() && isXmlSpace(body[at]))
+        ++at;
+    return at;
+}
 
 std::optional<std::vector<ByteRange>> findInstanceSegments(std::string_view body)
 {
-    const TagFinder open(kOpen);
-    const TagFinder close(kClose);
+    // 'C' is the rarest letter of the tags in CIM-XML.
+    const TagFinder open(kOpen, 'C');
+    const TagFinder close(kClose, 'C');
     std::size_t at = open.find(body, 0);
     if (at == std::string_view::npos || !precededBy(body, at, kContainerOpen) || !onlyTags(body))
         return std::nullopt;

@@ -31,6 +31,34 @@ struct ByteRange
 // the caller parses the body whole.
 std::optional<std::vector<ByteRange>> findInstanceSegments(std::string_view body);
 
+inline bool isXmlSpace(char c)
+{
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
+}
+
+// The first byte at or after `at` that is not XML white space.
+std::size_t skipSpace(std::string_view body, std::size_t at);
+
+// Finds a tag's text in a body by one of its letters, `anchor`, chosen
+// rare in CIM-XML outside such tags: memchr then skips ahead several times
+// faster than a general substring search.
+class TagFinder
+{
+public:
+    TagFinder(std::string_view tag, char anchor)
+        : _tag(tag), _anchorAt(tag.find(anchor)), _anchor(anchor)
+    {
+    }
+
+    std::size_t find(std::string_view body, std::size_t from) const;
+    std::size_t size() const { return _tag.size(); }
+
+private:
+    std::string_view _tag;
+    std::size_t _anchorAt;
+    char _anchor;
+};
+
 }  // namespace ClientDetail
 }  // namespace Pegasus
 

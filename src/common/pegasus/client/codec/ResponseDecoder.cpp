@@ -196,6 +196,7 @@ Array<CIMInstance> enumerateInstances(std::string& body, const ResponseContext& 
         cursor.unexpected("nothing but instances in <IRETURNVALUE>");
     });
 
+    RepeatedElementMemo repeated;
     instances.reserveCapacity(static_cast<Uint32>(segments->size()));
     for (std::size_t first = 0; first < segments->size();)
     {
@@ -208,8 +209,13 @@ Array<CIMInstance> enumerateInstances(std::string& body, const ResponseContext& 
         const std::size_t begin = (*segments)[first].begin;
         const std::size_t end = (*segments)[next - 1].end;
         // The scan vouched that the body holds nothing but tags and text,
-        // so elements may be taken as written (see readQualifier).
-        XmlCursor cursor(body.data() + begin, end - begin, begin, context.where, cache, true);
+        // so repeated elements may be taken out by their tags, and
+        // elements taken as written (see readQualifierParts).
+        StrippedElements stripped;
+        const std::size_t size =
+            stripped.strip(body.data() + begin, end - begin, begin, context.where, cache, repeated);
+        XmlCursor cursor(body.data() + begin, size, begin, context.where, cache,
+                         stripped.leftQualifiers(), &stripped);
         while (cursor.nextTagOrEnd())
         {
             if (!cursor.atStart("VALUE.NAMEDINSTANCE"))

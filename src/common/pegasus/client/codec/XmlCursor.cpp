@@ -23,8 +23,8 @@ XmlCursor::XmlCursor(std::string& document, std::string where, DecodeCache& cach
 }
 
 XmlCursor::XmlCursor(char* data, std::size_t size, std::size_t offset, std::string where,
-                     DecodeCache& cache, bool keepText)
-    : _where(std::move(where)), _offset(offset), _cache(cache)
+                     DecodeCache& cache, bool keepText, const StrippedElements* stripped)
+    : _where(std::move(where)), _offset(offset), _cache(cache), _stripped(stripped)
 {
     try
     {
@@ -32,14 +32,35 @@ XmlCursor::XmlCursor(char* data, std::size_t size, std::size_t offset, std::stri
     }
     catch (const XmlSyntaxError& error)
     {
-        throwMalformedXml(_where, error.description + " at byte " +
-                                      std::to_string(_offset + error.offset));
+        const std::size_t at = _stripped ? _stripped->writtenOffset(error.offset) : error.offset;
+        throwMalformedXml(_where, error.description + " at byte " + std::to_string(_offset + at));
     }
     catch (const XmlTooCostly& refusal)
     {
         throwUnexpectedResponse(_where, "the response is refused: part of it at byte " +
                                             std::to_string(_offset) + ": " + refusal.description);
     }
+}
+
+std::size_t XmlCursor::offset() const
+{
+    const std::size_t at = _reader->offset();
+    return _offset + (_stripped ? _stripped->writtenOffset(at) : at);
+}
+
+RepeatedElementMemo::QualifierRun* XmlCursor::qualifierRun() const
+{
+    return _stripped && atStart() ? _stripped->qualifierRunAt(_reader->offset()) : nullptr;
+}
+
+const StrippedElements::PropertyRun* XmlCursor::propertyRun() const
+{
+    return _stripped && atStart() ? _stripped->propertyRunAt(_reader->offset()) : nullptr;
+}
+
+RepeatedElementMemo::Property* XmlCursor::firstProperty() const
+{
+    return _stripped && atStart() ? _stripped->firstPropertyAt(_reader->offset()) : nullptr;
 }
 
 void XmlCursor::nextTag()

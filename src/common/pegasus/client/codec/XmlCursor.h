@@ -3,6 +3,7 @@
 
 #include "../xml/XmlReader.h"
 #include "DecodeCache.h"
+#include "RepeatedElements.h"
 
 #include <memory>
 #include <string>
@@ -28,8 +29,11 @@ public:
     // offsets in the response).
     // With `keepText`, elements can also be had as written (rawElement);
     // see openXmlFragment.
+    // With `stripped`, the fragment is one whose repeated elements were
+    // taken out (see StrippedElements), which must outlive the cursor.
     XmlCursor(char* data, std::size_t size, std::size_t offset, std::string where,
-              DecodeCache& cache, bool keepText = false);
+              DecodeCache& cache, bool keepText = false,
+              const StrippedElements* stripped = nullptr);
 
     // Moves to the next start or end tag, skipping character data.
     void nextTag();
@@ -72,6 +76,14 @@ public:
     // bytes as the response wrote them, when the reader kept them.
     bool rawElement(std::string_view& raw) const { return _reader->rawElement(raw); }
 
+    // At the start of an element that holds the place of a run of
+    // qualifiers, or of properties, taken out of the fragment: that run;
+    // otherwise null.
+    RepeatedElementMemo::QualifierRun* qualifierRun() const;
+    const StrippedElements::PropertyRun* propertyRun() const;
+    // At the start of a property whose text was first seen here: its entry.
+    RepeatedElementMemo::Property* firstProperty() const;
+
     // Moves to the next start or end tag, or returns false at the end of
     // the document.
     bool nextTagOrEnd();
@@ -90,11 +102,12 @@ public:
     DecodeCache& cache() { return _cache; }
 
 private:
-    std::size_t offset() const { return _offset + _reader->offset(); }
+    std::size_t offset() const;
 
     std::string _where;
     std::size_t _offset = 0;
     DecodeCache& _cache;
+    const StrippedElements* _stripped = nullptr;
     std::unique_ptr<XmlReader> _reader;
     XmlReader::Token _token = XmlReader::Token::EndOfDocument;
     std::string _joinedText;

@@ -89,9 +89,13 @@ public:
             collectAttributes();
         if (_attributeCount <= kKeptAttributes)
         {
+            // Most asks are for attributes the element lacks: the first
+            // letter turns nearly every mismatch away.
+            const char first = attributeName.empty() ? '\0' : attributeName.front();
             for (std::size_t i = 0; i < _attributeCount; ++i)
             {
-                if (_attributes[i].name == attributeName)
+                if (*_attributes[i].name == first &&
+                    sameName(_attributes[i].name, attributeName))
                 {
                     value = _attributes[i].value;
                     return true;
@@ -314,8 +318,8 @@ private:
 
     struct Attribute
     {
-        std::string_view name;
-        std::string_view value;
+        const char* name;   // measured only when it matches
+        const char* value;
     };
     static constexpr std::size_t kKeptAttributes = 8;
     mutable Attribute _attributes[kKeptAttributes];
